@@ -374,12 +374,12 @@ bool IsPlainFileName(std::string_view name) {
     return true;
 }
 
-std::optional<std::string> GetBranchFileName(std::string_view fn, TPathStyle style) {
+std::optional<std::string> GetBranchFileName(std::string_view fn, TPathStyle style, int maxBranch) {
     if (!FileThere(fn) && !FolderThere(fn)) return std::string(fn);
     const std::string stem = ChangeExtSafe(fn, "", style);
     const std::string ext = GetFileExtLower(fn, style);
     if (stem.empty()) return std::nullopt;
-    for (int n = 1; n <= 99999; ++n) {
+    for (int n = 1; n <= maxBranch; ++n) {
         std::string candidate = stem + "~" + IntToText(n) + ext;
         if (!FileThere(candidate) && !FolderThere(candidate)) return candidate;
     }

@@ -84,10 +84,12 @@ std::string ExtractFilePath(std::string_view fn, TPathStyle style = HostPathStyl
 // they are joined to a folder.
 bool IsPlainFileName(std::string_view name);
 
-// fn itself when free, else the first free "name~n.ext" for n = 1..99999 (extension
+// fn itself when free, else the first free "name~n.ext" for n = 1..maxBranch (extension
 // lower-cased). std::nullopt when every branch number is taken: the caller must not write.
+inline constexpr int kMaxBranchNumber = 99999;
 std::optional<std::string> GetBranchFileName(std::string_view fn,
-                                             TPathStyle style = HostPathStyle());
+                                             TPathStyle style = HostPathStyle(),
+                                             int maxBranch = kMaxBranchNumber);
 
 bool FileThere(std::string_view fn);
 bool FolderThere(std::string_view dir);
