@@ -1,1 +1,124 @@
-int main() { return 0; }
+#include <atomic>
+#include <csignal>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/AppPaths.h"
+#include "app/BatchRun.h"
+#include "app/Engine.h"
+#include "app/Settings.h"
+#include "cli/CliOptions.h"
+#include "cli/CliPlatform.h"
+#include "util/Func2.h"
+
+namespace {
+
+// Set by the interrupt handler, read before each file: a signal handler can reach nothing but
+// a lock-free atomic of static storage.
+std::atomic<bool> gInterrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+extern "C" void OnInterrupt(int) {
+    gInterrupted.store(true);
+}
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitInterrupted = 130;
+
+std::string Absolute(const std::string& name) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path p = fs::absolute(fs::path(std::u8string(name.begin(), name.end())), ec);
+    if (ec) return name;
+    const std::u8string u = p.u8string();
+    return std::string(u.begin(), u.end());
+}
+
+int Run(const std::vector<std::string>& args, const char* argv0) {
+    using namespace velmora;
+    std::string error;
+    std::optional<TCliOptions> options = ParseCommandLine(args, error);
+    if (!options) {
+        std::cerr << "velmora-cli: " << error << "\nTry 'velmora-cli --help'.\n";
+        return kExitUsage;
+    }
+    if (options->Mode == TCliOptions::TMode::Help) {
+        std::cout << UsageText();
+        return kExitOk;
+    }
+    if (options->Mode == TCliOptions::TMode::Version) {
+        std::cout << "Velmora 1.10\n";
+        return kExitOk;
+    }
+    if (options->Files.empty()) {
+        std::cerr << "velmora-cli: no input files\nTry 'velmora-cli --help'.\n";
+        return kExitUsage;
+    }
+
+    // Both front ends share velmora.dat and the working folder beside the programs.
+    const std::string exeFolder = AddPathDelimiter(ExtractFilePath(ProgramFilePath(argv0)));
+    const TAppPaths paths = TAppPaths::FromProgramFile(exeFolder + "velmora");
+    paths.CreateTempFolder();
+
+    TFormState state;
+    const std::string datFile =
+        options->SettingsFile ? Absolute(*options->SettingsFile) : paths.DatFileName;
+    if (!OpenDatFile(datFile, paths.ExeFolder, state)) {
+        std::cerr << "velmora-cli: could not read the settings file " << datFile
+                  << "; using the defaults for what was not read\n";
+    }
+    if (options->OutputButton == 4) options->OutputFolder = Absolute(options->OutputFolder);
+    options->ApplyTo(state);
+
+    std::vector<std::string> files;
+    for (const std::string& f : options->Files) {
+        const std::string name = Absolute(f);
+        if (!TBatchRun::HasInputExtension(name)) {
+            std::cerr << "velmora-cli: skipped (not a .jww, .jws, .jwc or .jwk file): " << f
+                      << '\n';
+        } else if (!FileThere(name)) {
+            std::cerr << "velmora-cli: skipped (no such file): " << f << '\n';
+        }
+        files.push_back(name);
+    }
+
+    std::signal(SIGINT, OnInterrupt);
+    TCliPlatform platform(paths.ExeFolder, gInterrupted, std::cout, std::cerr);
+    TNullEngine engine;
+    // The command line never writes the settings file: its options are for this run only.
+    TBatchRun batch(platform, engine, state, std::string());
+    const TRunReport report = batch.Intake(files);
+    paths.RemoveTempFolderIfEmpty();
+
+    switch (report.End) {
+        case TRunEnd::NotStarted:
+            std::cerr << "velmora-cli: nothing to convert\n";
+            return kExitUsage;
+        case TRunEnd::Refused:
+        case TRunEnd::FolderMissing:
+        case TRunEnd::Cancelled:
+        case TRunEnd::CannotCreate:
+            return kExitUsage;
+        case TRunEnd::Escaped:
+            return kExitInterrupted;
+        case TRunEnd::Finished:
+            break;
+    }
+    return report.Failed > 0 ? kExitFailed : kExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    try {
+        return Run(args, argc > 0 ? argv[0] : nullptr);
+    } catch (const std::exception& e) {
+        std::cerr << "velmora-cli: " << e.what() << '\n';
+        return kExitUsage;
+    }
+}
