@@ -96,8 +96,13 @@ std::string IconvConvert(const char* to, const char* from, std::string_view in, 
         out.append(buffer, sizeof buffer - dstLeft);
         if (r == static_cast<size_t>(-1)) {
             if (errno == E2BIG) continue;
-            // EILSEQ or EINVAL: skip one unit of the source and mark the gap.
-            const size_t skip = srcLeft < step ? srcLeft : step;
+            // EILSEQ or EINVAL: skip one unit of the source (a surrogate pair counts as
+            // one) and mark the gap.
+            size_t skip = srcLeft < step ? srcLeft : step;
+            if (step == 2 && srcLeft >= 4 && (static_cast<uint8_t>(src[1]) & 0xFC) == 0xD8 &&
+                (static_cast<uint8_t>(src[3]) & 0xFC) == 0xDC) {
+                skip = 4;
+            }
             src += skip;
             srcLeft -= skip;
             out += bad;

@@ -79,6 +79,13 @@ double RoundDigits(int digits, int mode, double x) {
     double f = 1;
     if (digits >= 1 && digits <= 9) f = std::pow(10.0, digits);
     double v = std::fabs(x) * f;
+    // Decimal inputs are rarely exact in binary (0.5005 * 1000 is 500.49999999999994): settle
+    // v on 15 significant digits first so that the modes act on the decimal value.
+    if (std::isfinite(v) && v > 0) {
+        char buf[32];
+        const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 14);
+        std::from_chars(buf, r.ptr, v);
+    }
     if (mode == 0) {
         v = std::trunc(v);
     } else if (mode == 1) {
