@@ -17,7 +17,7 @@ class TJwkData;
 // and reads an attribute table, both owned by the caller; it owns neither. One object serves
 // every file of a run; Settings is what the run captured.
 class TConverter {
-public:
+  public:
     TConverter(TFigList& fig, TgraAttribute& att) : fig_(fig), att_(att) {}
 
     TConvertSettings Settings;
@@ -27,9 +27,51 @@ public:
 
     // ---- Primitive builders ----
 
+    // Each appends exactly one primitive at full precision, neither scaled nor clamped.
+    // Triangles and quadrilaterals are stored counter-clockwise seen from +z, judged on the
+    // first three corners (a quadrilateral is reversed by swapping its 2nd and 4th corners).
+    void DataTransSubLine(int la, int co, double x1, double y1, double x2, double y2);
+    void DataTransSubTri(int la, int co, double x1, double y1, double x2, double y2, double x3,
+                         double y3);
+    void DataTransSubSqr(int la, int co, double x1, double y1, double x2, double y2, double x3,
+                         double y3, double x4, double y4);
+
     // ---- Arc and circle tessellation ----
 
+    // Upper bound of the division count in every mode, so that no curve yields an unbounded
+    // number of primitives.
+    static constexpr int kArcSepMax = 3600;
+
+    // Division count for a sweep da (radians) of radius cr under Settings, 1 .. kArcSepMax.
+    // A count too large for the bound takes it; an undefined one (0 / 0) the least count.
+    int ArcDivisionCount(double cr, double da) const;
+
+    // Angles in degrees: an end equal to the start, or a whole turn, is a full circle from 0.
+    void DataTransSubArc(int la, int co, double sc, double cx, double cy, double cr, double ch,
+                         double ka, double sa, double ea);
+    // Angles in radians; da may be negative. Every output point is multiplied by sc. A curve
+    // with a non-finite argument is dropped (nothing appended), like a damaged entity.
+    // Outline: n segments.
+    void DataTransSubArc1(int la, int co, double sc, double cx, double cy, double cr, double ch,
+                          double ka, double sa, double da);
+    // Pie: n triangles from the centre.
+    void DataTransSubArc2(int la, int co, double sc, double cx, double cy, double cr, double ch,
+                          double ka, double sa, double da);
+    // Bow: n - 1 triangles from the end point (the last sliver has no area).
+    void DataTransSubArc3(int la, int co, double sc, double cx, double cy, double cr, double ch,
+                          double ka, double sa, double da);
+    // Fill out to the corner where the end tangents meet (the centre when they are parallel).
+    void DataTransSubArc4(int la, int co, double sc, double cx, double cy, double cr, double ch,
+                          double ka, double sa, double da);
+    // Ring band between the outer curve and the inner one of radius ri, flattening hh.
+    void DataTransSubArc5(int la, int co, double sc, double cx, double cy, double cr, double ch,
+                          double ri, double hh, double ka, double sa, double da);
+
     // ---- Point markers ----
+
+    // Marker of shape Settings.TenType and width Settings.TenSize around (x, y), scaled by sc.
+    // An unknown shape, or a non-finite argument, appends nothing.
+    void DataTransSubTen(int la, int co, double sc, double x, double y);
 
     // ---- Colour resolution ----
 
@@ -54,7 +96,7 @@ public:
 
     // ---- DOS drawings and symbols ----
 
-private:
+  private:
     TFigList& fig_;
     TgraAttribute& att_;
 };

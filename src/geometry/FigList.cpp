@@ -1,0 +1,96 @@
+#include "geometry/FigList.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace velmora {
+
+TFigList::TFigList() = default;
+
+void TFigList::Fig3DAdd(int32_t lay, int32_t col, int32_t typ, const T3Dpoint* pts, int count) {
+    const int n = Fig3DN + 1;
+    if (n % kFig3DStep == 1) Fig3D.resize(static_cast<size_t>(n) + (kFig3DStep - 1));
+    Fig3DN = n;
+    T3DdataField& f = Fig3D[static_cast<size_t>(n - 1)];
+    f.ext = true;
+    f.lay = lay;
+    f.col = col;
+    f.typ = typ;
+    count = std::clamp(count, 0, 4);
+    for (int i = 0; i < count; ++i)
+        f.p[i] = {pts[i].x, pts[i].y, 0.0};
+}
+
+void TFigList::Fig3DClear() {
+    Fig3DN = 0;
+    std::vector<T3DdataField>().swap(Fig3D);
+}
+
+void TFigList::FigCountLay() {
+    FigLay.fill(0);
+    for (int i = 0; i < Fig3DN; ++i) {
+        const T3DdataField& f = Fig3D[static_cast<size_t>(i)];
+        if (!f.ext) continue;
+        const int L = (f.lay < 0 || f.lay >= kFigLayerCount) ? 0 : f.lay;
+        ++FigLay[static_cast<size_t>(L)];
+    }
+}
+
+void TFigList::FigCountCol(int layer, int kinds) {
+    FigCol.fill(0);
+    const bool allKinds = kinds == -1 || kinds == 15;
+    for (int i = 0; i < Fig3DN; ++i) {
+        const T3DdataField& f = Fig3D[static_cast<size_t>(i)];
+        if (!f.ext) continue;
+        const int L = (f.lay < 0 || f.lay >= kFigLayerCount) ? 0 : f.lay;
+        if (layer != -1 && L != layer) continue;
+        if (!allKinds) {
+            const bool pass = ((kinds & 1) && f.typ == kFigTypLine) ||
+                              ((kinds & 2) && f.typ == 2) || ((kinds & 4) && f.typ == kFigTypTri) ||
+                              ((kinds & 8) && f.typ == kFigTypSqr);
+            if (!pass) continue;
+        }
+        const int C = (f.col < 1 || f.col > kFigColKeyMax) ? 1 : f.col;
+        ++FigCol[static_cast<size_t>(C)];
+    }
+}
+
+int TFigList::FigColKeyIndex(int32_t value) const {
+    for (int k = 1; k <= kFigColKeyMax; ++k) {
+        if (FigColKey[static_cast<size_t>(k)] == value) return k;
+    }
+    return 7;
+}
+
+void TFigList::FigColKeyClear() {
+    FigColKey.fill(0);
+    FigColKeyN = 0;
+}
+
+int TFigList::FigColKeyAdd(int32_t value) {
+    if (FigColKeyN >= kFigColKeyMax) return 0;
+    ++FigColKeyN;
+    FigColKey[static_cast<size_t>(FigColKeyN)] = value;
+    return FigColKeyN;
+}
+
+int32_t TFigList::FigColKeyValue(int key) const {
+    if (key < 1 || key > kFigColKeyMax) return 0;
+    return FigColKey[static_cast<size_t>(key)];
+}
+
+bool TFigList::FigIsCCW(double x1, double y1, double x2, double y2, double x3, double y3) {
+    const double z = (x2 - x1) * (y3 - y1) - (y2 - y1) * (x3 - x1);
+    return !(z < 0);
+}
+
+T3Dpoint TFigList::FigNormal(const T3Dpoint& p0, const T3Dpoint& p1, const T3Dpoint& p2) {
+    const T3Dpoint u{p1.x - p0.x, p1.y - p0.y, p1.z - p0.z};
+    const T3Dpoint v{p2.x - p0.x, p2.y - p0.y, p2.z - p0.z};
+    T3Dpoint n{u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
+    const double len = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+    if (std::fabs(len) <= 1e-7) return n;
+    return {n.x / len, n.y / len, n.z / len};
+}
+
+}  // namespace velmora

@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include "geometry/FigList.h"
+
+namespace velmora {
+namespace {
+
+void AddLine(TFigList& fig, int lay, int col) {
+    const T3Dpoint p[2] = {{0, 0, 5}, {1, 1, 5}};
+    fig.Fig3DAdd(lay, col, kFigTypLine, p, 2);
+}
+
+TEST(FigList, CapacityGrowsInStepsOf200AndClearReleasesIt) {
+    TFigList fig;
+    EXPECT_EQ(fig.Fig3D.size(), 0u);
+    for (int i = 0; i < 200; ++i)
+        AddLine(fig, 0, 1);
+    EXPECT_EQ(fig.Fig3DN, 200);
+    EXPECT_EQ(fig.Fig3D.size(), 200u);
+    AddLine(fig, 0, 1);
+    EXPECT_EQ(fig.Fig3D.size(), 400u);
+    EXPECT_TRUE(fig.Fig3D[0].ext);
+    EXPECT_FALSE(fig.Fig3D[201].ext);
+    fig.Fig3DClear();
+    EXPECT_EQ(fig.Fig3DN, 0);
+    EXPECT_EQ(fig.Fig3D.size(), 0u);
+    EXPECT_EQ(fig.Fig3D.capacity(), 0u);
+    AddLine(fig, 0, 1);
+    EXPECT_EQ(fig.Fig3D.size(), 200u);
+}
+
+TEST(FigList, AppendStoresZeroZAndLeavesUnusedPointsZero) {
+    TFigList fig;
+    AddLine(fig, 300, 0);
+    const T3DdataField& f = fig.Fig3D[0];
+    EXPECT_EQ(f.typ, kFigTypLine);
+    EXPECT_EQ(f.lay, 300);
+    EXPECT_EQ(f.col, 0);
+    EXPECT_EQ(f.p[0].z, 0.0);
+    EXPECT_EQ(f.p[1].z, 0.0);
+    EXPECT_EQ(f.p[2].x, 0.0);
+    EXPECT_EQ(f.p[3].y, 0.0);
+}
+
+TEST(FigList, EmptyListCountsNothing) {
+    TFigList fig;
+    fig.FigCountLay();
+    fig.FigCountCol(-1, 15);
+    for (int v : fig.FigLay)
+        EXPECT_EQ(v, 0);
+    for (int v : fig.FigCol)
+        EXPECT_EQ(v, 0);
+}
+
+TEST(FigList, OutOfRangeLayerAndKeyCountUnderLayer0AndKey1) {
+    TFigList fig;
+    AddLine(fig, 300, 0);
+    AddLine(fig, -1, 9999);
+    fig.FigCountLay();
+    EXPECT_EQ(fig.FigLay[0], 2);
+    fig.FigCountCol(0, 13);
+    EXPECT_EQ(fig.FigCol[1], 2);
+}
+
+TEST(FigList, CountColSelectsLayerAndKinds) {
+    TFigList fig;
+    const T3Dpoint p[4] = {};
+    fig.Fig3DAdd(3, 2, kFigTypLine, p, 2);
+    fig.Fig3DAdd(3, 2, 2, p, 2);
+    fig.Fig3DAdd(3, 2, kFigTypTri, p, 3);
+    fig.Fig3DAdd(3, 4, kFigTypSqr, p, 4);
+    fig.Fig3DAdd(3, 4, 99, p, 0);
+    fig.Fig3DAdd(4, 2, kFigTypLine, p, 2);
+
+    fig.FigCountCol(3, 13);
+    EXPECT_EQ(fig.FigCol[2], 2);
+    EXPECT_EQ(fig.FigCol[4], 1);
+    fig.FigCountCol(-1, 15);
+    EXPECT_EQ(fig.FigCol[2], 4);
+    EXPECT_EQ(fig.FigCol[4], 2);
+    fig.FigCountCol(-1, 2);
+    EXPECT_EQ(fig.FigCol[2], 1);
+    EXPECT_EQ(fig.FigCol[4], 0);
+    fig.FigCountLay();
+    EXPECT_EQ(fig.FigLay[3], 5);
+    EXPECT_EQ(fig.FigLay[4], 1);
+}
+
+TEST(FigList, ColKeyIndexSearchesAllSlots) {
+    TFigList fig;
+    for (int v : {10, 20, 30, 0x123456, 50, 60, 70, 80, 0x123456})
+        fig.FigColKeyAdd(v);
+    EXPECT_EQ(fig.FigColKeyN, 9);
+    EXPECT_EQ(fig.FigColKeyIndex(0x123456), 4);
+    EXPECT_EQ(fig.FigColKeyIndex(0x777777), 7);
+    EXPECT_EQ(fig.FigColKeyIndex(0), 10);
+    EXPECT_EQ(fig.FigColKeyValue(0), 0);
+    EXPECT_EQ(fig.FigColKeyValue(kFigColKeyMax + 1), 0);
+}
+
+TEST(FigList, ColKeyTableStopsAtItsLimit) {
+    TFigList fig;
+    for (int i = 0; i < kFigColKeyMax; ++i)
+        ASSERT_EQ(fig.FigColKeyAdd(i + 1), i + 1);
+    EXPECT_EQ(fig.FigColKeyAdd(42), 0);
+    EXPECT_EQ(fig.FigColKeyN, kFigColKeyMax);
+    fig.FigColKeyClear();
+    EXPECT_EQ(fig.FigColKeyN, 0);
+    EXPECT_EQ(fig.FigColKeyValue(1), 0);
+}
+
+TEST(FigList, IsCCW) {
+    EXPECT_TRUE(TFigList::FigIsCCW(0, 0, 1, 0, 0, 1));
+    EXPECT_FALSE(TFigList::FigIsCCW(0, 0, 0, 1, 1, 0));
+    EXPECT_TRUE(TFigList::FigIsCCW(0, 0, 1, 1, 2, 2));
+}
+
+TEST(FigList, Normal) {
+    const T3Dpoint o{0, 0, 0}, a{1, 0, 0}, b{0, 1, 0};
+    const T3Dpoint up = TFigList::FigNormal(o, a, b);
+    EXPECT_EQ(up.x, 0.0);
+    EXPECT_EQ(up.y, 0.0);
+    EXPECT_EQ(up.z, 1.0);
+    EXPECT_EQ(TFigList::FigNormal(o, b, a).z, -1.0);
+    const T3Dpoint q{3, 4, 0};
+    const T3Dpoint zero = TFigList::FigNormal(q, q, q);
+    EXPECT_EQ(zero.x, 0.0);
+    EXPECT_EQ(zero.y, 0.0);
+    EXPECT_EQ(zero.z, 0.0);
+    const T3Dpoint big = TFigList::FigNormal(o, {1e5, 0, 0}, {0, 2e5, 0});
+    EXPECT_DOUBLE_EQ(big.z, 1.0);
+}
+
+}  // namespace
+}  // namespace velmora
