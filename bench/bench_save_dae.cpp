@@ -1,0 +1,92 @@
+// Writes a large primitive list as a COLLADA document and compares its throughput with one plain
+// fwrite of the same number of bytes.
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "collada/SaveDae.h"
+#include "geometry/FigList.h"
+
+namespace {
+
+double Seconds(std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b) {
+    return std::chrono::duration<double>(b - a).count();
+}
+
+}  // namespace
+
+int main() {
+    using namespace velmora;
+    constexpr int kSegments = 1000000;
+    constexpr int kTriangles = 100000;
+    constexpr int kQuads = 100000;
+    constexpr int kLayers = 64;
+    constexpr int kKeys = 40;
+
+    TFigList fig;
+    for (int k = 1; k <= kKeys; ++k)
+        fig.FigColKeyAdd(k * 0x010305);
+    std::mt19937 rng(12345);
+    std::uniform_real_distribution<double> coord(-50000.0, 50000.0);
+    const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    // Kinds interleaved and layers and keys scattered, as a converted drawing gives them.
+    const int total = kSegments + kTriangles + kQuads;
+    for (int i = 0; i < total; ++i) {
+        const int lay = pick(kLayers) * 4;
+        const int col = 1 + pick(kKeys);
+        const double x = coord(rng), y = coord(rng);
+        const int kind = i % 6;  // five segments, then a triangle or a quadrilateral
+        if (kind < 5) {
+            const T3Dpoint p[2] = {{x, y, 0}, {x + 120.5, y + 33.25, 0}};
+            fig.Fig3DAdd(lay, col, kFigTypLine, p, 2);
+        } else if (i / 6 % 2 == 0) {
+            const T3Dpoint p[3] = {{x, y, 0}, {x + 100, y, 0}, {x, y + 100, 0}};
+            fig.Fig3DAdd(lay, col, kFigTypTri, p, 3);
+        } else {
+            const T3Dpoint p[4] = {
+                {x, y, 0}, {x + 100, y, 0}, {x + 100, y + 50, 0}, {x, y + 50, 0}};
+            fig.Fig3DAdd(lay, col, kFigTypSqr, p, 4);
+        }
+    }
+
+    const std::filesystem::path dir = std::filesystem::temp_directory_path();
+    const std::string dae = (dir / "velmora_bench.dae").string();
+    const std::string plain = (dir / "velmora_bench.bin").string();
+    std::filesystem::remove(dae);
+
+    std::string error;
+    const auto t0 = std::chrono::steady_clock::now();
+    const TSaveResult r = SaveDaeFile(dae, fig, 1, error);
+    const auto t1 = std::chrono::steady_clock::now();
+    if (r != TSaveResult::Written) {
+        std::fprintf(stderr, "write failed: %s\n", error.c_str());
+        return 1;
+    }
+    const auto bytes = static_cast<size_t>(std::filesystem::file_size(dae));
+    std::filesystem::remove(dae);
+
+    std::vector<char> block(bytes, 'x');
+    const auto t2 = std::chrono::steady_clock::now();
+    std::FILE* f = std::fopen(plain.c_str(), "wb");
+    if (!f || std::fwrite(block.data(), 1, block.size(), f) != block.size() ||
+        std::fclose(f) != 0) {
+        std::fprintf(stderr, "plain write failed\n");
+        return 1;
+    }
+    const auto t3 = std::chrono::steady_clock::now();
+    std::filesystem::remove(plain);
+
+    const double dae_s = Seconds(t0, t1), plain_s = Seconds(t2, t3);
+    const double mb = static_cast<double>(bytes) / 1e6;
+    std::printf("primitives: %d (%d segments, %d triangles and quadrilaterals)\n", fig.Fig3DN,
+                kSegments, kTriangles + kQuads);
+    std::printf("document: %.1f MB in %.3f s\n", mb, dae_s);
+    std::printf("primitives per second: %.0f\n", fig.Fig3DN / dae_s);
+    std::printf("document MB/s: %.1f\n", mb / dae_s);
+    std::printf("plain fwrite MB/s: %.1f\n", mb / plain_s);
+    std::printf("ratio document/plain: %.2f\n", plain_s / dae_s);
+    return 0;
+}

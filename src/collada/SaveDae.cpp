@@ -1,0 +1,699 @@
+#include "collada/SaveDae.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <new>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "util/Func2.h"
+
+namespace velmora {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path PathOf(const std::string& utf8) {
+    return fs::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
+}
+
+std::FILE* OpenFile(const std::string& utf8, bool write) {
+#ifdef _WIN32
+    return _wfopen(PathOf(utf8).c_str(), write ? L"wb" : L"rb");
+#else
+    return std::fopen(utf8.c_str(), write ? "wb" : "rb");
+#endif
+}
+
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+char* PutUint(char* o, uint64_t v) {
+    char tmp[20];
+    char* const end = tmp + sizeof tmp;
+    char* s = end;
+    while (v >= 100) {
+        s -= 2;
+        std::memcpy(s, kDigitPairs + (v % 100) * 2, 2);
+        v /= 100;
+    }
+    if (v >= 10) {
+        s -= 2;
+        std::memcpy(s, kDigitPairs + v * 2, 2);
+    } else {
+        *--s = static_cast<char>('0' + v);
+    }
+    const size_t n = static_cast<size_t>(end - s);
+    std::memcpy(o, s, n);
+    return o + n;
+}
+
+// Exactly nine digits of v < 1e9.
+char* PutNineDigits(char* o, uint32_t v) {
+    *o++ = static_cast<char>('0' + v / 100000000);
+    v %= 100000000;
+    const uint32_t hi = v / 10000, lo = v % 10000;
+    std::memcpy(o, kDigitPairs + (hi / 100) * 2, 2);
+    std::memcpy(o + 2, kDigitPairs + (hi % 100) * 2, 2);
+    std::memcpy(o + 4, kDigitPairs + (lo / 100) * 2, 2);
+    std::memcpy(o + 6, kDigitPairs + (lo % 100) * 2, 2);
+    return o + 8;
+}
+
+// Longest fixed-point text of a double with nine decimals: sign, 309 digits, ".", 9 digits.
+constexpr size_t kMaxFixedChars = 330;
+
+// x as "%.9f" would give it, exactly rounded, for any magnitude. A non-finite value is written
+// as 0, and negative zero without its sign.
+char* PutFixed9(char* o, double x) {
+    if (!std::isfinite(x)) x = 0;
+    x += 0.0;
+    const double ax = std::fabs(x);
+    if (ax < 1e6) {
+        // p carries an error of at most half an ulp; when it lies clearly away from a rounding
+        // boundary, the nearest integer of p is that of the exact product.
+        const double p = ax * 1e9;
+        const double q = std::nearbyint(p);
+        const double d = std::fabs(p - q);
+        if (d < 0.5 - p * 0x1p-51) {
+            const auto qi = static_cast<uint64_t>(q);
+            if (std::signbit(x)) *o++ = '-';
+            o = PutUint(o, qi / 1000000000u);
+            *o++ = '.';
+            return PutNineDigits(o, static_cast<uint32_t>(qi % 1000000000u));
+        }
+    }
+    return std::to_chars(o, o + kMaxFixedChars, x, std::chars_format::fixed, 9).ptr;
+}
+
+// One colour byte as a component: truncated to three decimals, shortest text.
+std::string ColourText(uint32_t byte) {
+    char buf[32];
+    const double v = RoundDigits(3, 0, byte / 255.0);
+    return std::string(buf, std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed).ptr);
+}
+
+// The output file behind a large buffer. After the first failed write every later one is
+// skipped; Close reports whether everything reached the file.
+class TDaeOut {
+  public:
+    static constexpr size_t kSize = size_t{4} << 20;
+    // Room that one formatted line of the writer may take at most.
+    static constexpr size_t kLineRoom = 16 * kMaxFixedChars + 256;
+
+    explicit TDaeOut(std::FILE* f) : f_(f), buf_(new char[kSize]), pos_(buf_.get()) {}
+
+    // Pointer to at least n free bytes; Commit(end) after filling them.
+    char* Room(size_t n) {
+        if (static_cast<size_t>(buf_.get() + kSize - pos_) < n) Flush();
+        return pos_;
+    }
+    void Commit(char* end) { pos_ = end; }
+
+    void Put(std::string_view s) {
+        if (s.size() > kSize / 2) {
+            Flush();
+            Write(s.data(), s.size());
+            return;
+        }
+        char* o = Room(s.size());
+        std::memcpy(o, s.data(), s.size());
+        pos_ = o + s.size();
+    }
+    void Line(std::string_view s) {
+        Put(s);
+        Put("\r\n");
+    }
+    bool Close() {
+        Flush();
+        const bool closed = std::fclose(f_) == 0;
+        f_ = nullptr;
+        return closed && ok_;
+    }
+    ~TDaeOut() {
+        if (f_) std::fclose(f_);
+    }
+
+  private:
+    void Flush() {
+        Write(buf_.get(), static_cast<size_t>(pos_ - buf_.get()));
+        pos_ = buf_.get();
+    }
+    void Write(const char* p, size_t n) {
+        if (ok_ && n > 0 && std::fwrite(p, 1, n, f_) != n) ok_ = false;
+    }
+
+    std::FILE* f_;
+    std::unique_ptr<char[]> buf_;
+    char* pos_;
+    bool ok_ = true;
+};
+
+char* PutText(char* o, std::string_view s) {
+    std::memcpy(o, s.data(), s.size());
+    return o + s.size();
+}
+
+bool ContainsCreatedTag(std::string_view line, size_t& after) {
+    static constexpr std::string_view kTag = "<created>";
+    if (line.size() < kTag.size()) return false;
+    for (size_t i = 0; i + kTag.size() <= line.size(); ++i) {
+        size_t k = 0;
+        while (k < kTag.size()) {
+            char c = line[i + k];
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+            if (c != kTag[k]) break;
+            ++k;
+        }
+        if (k == kTag.size()) {
+            after = i + kTag.size();
+            return true;
+        }
+    }
+    return false;
+}
+
+// Reads text lines (ended by CR, LF or CR LF) from an open file.
+class TLineReader {
+  public:
+    explicit TLineReader(std::FILE* f) : f_(f) {}
+    bool Failed() const { return failed_; }
+    bool Next(std::string& line) {
+        line.clear();
+        bool any = false;
+        for (;;) {
+            if (pos_ == len_) {
+                if (eof_ || failed_) return any;
+                len_ = std::fread(chunk_, 1, sizeof chunk_, f_);
+                pos_ = 0;
+                if (len_ < sizeof chunk_) {
+                    if (std::ferror(f_)) failed_ = true;
+                    eof_ = true;
+                }
+                if (failed_) return false;
+                if (len_ == 0) return any;
+            }
+            const char c = chunk_[pos_];
+            if (skipLf_) {
+                skipLf_ = false;
+                if (c == '\n') {
+                    ++pos_;
+                    continue;
+                }
+            }
+            ++pos_;
+            if (c == '\r' || c == '\n') {
+                skipLf_ = c == '\r';
+                return true;
+            }
+            line.push_back(c);
+            any = true;
+        }
+    }
+
+  private:
+    std::FILE* f_;
+    char chunk_[65536];
+    size_t pos_ = 0, len_ = 0;
+    bool eof_ = false, failed_ = false, skipLf_ = false;
+};
+
+enum class TCreatedRead { Absent, Found, CannotOpen };
+
+// The creation stamp of an earlier document at dst. Text that would break the XML of the new
+// document ("&", control characters) is not carried over.
+TCreatedRead ReadCreated(const std::string& dst, std::string& created) {
+    std::error_code ec;
+    if (!fs::exists(PathOf(dst), ec)) return TCreatedRead::Absent;
+    std::FILE* f = OpenFile(dst, false);
+    if (!f) return TCreatedRead::CannotOpen;
+    auto reader = std::make_unique<TLineReader>(f);
+    std::string line;
+    std::string text;
+    bool found = false;
+    while (reader->Next(line)) {
+        size_t after = 0;
+        if (!ContainsCreatedTag(line, after)) continue;
+        text = RemoveBlanks(std::string_view(line).substr(after));
+        if (text.empty() && !reader->Next(text)) text.clear();
+        found = !reader->Failed();
+        break;
+    }
+    std::fclose(f);
+    if (!found) return TCreatedRead::Absent;
+    const size_t lt = text.find('<');
+    if (lt != std::string::npos) text.resize(lt);
+    for (const char c : text) {
+        if (c == '&' || static_cast<unsigned char>(c) < 0x20) return TCreatedRead::Absent;
+    }
+    created = std::move(text);
+    return TCreatedRead::Found;
+}
+
+// Primitives that reach a geometry: line segments, triangles, quadrilaterals.
+bool IsWrittenKind(int32_t typ) {
+    return typ == kFigTypLine || typ == kFigTypTri || typ == kFigTypSqr;
+}
+
+int ClampedLayer(int32_t lay) {
+    return (lay < 0 || lay >= kFigLayerCount) ? 0 : lay;
+}
+
+int ClampedKey(int32_t col) {
+    return (col < 1 || col > kFigColKeyMax) ? 1 : col;
+}
+
+struct TGroup {
+    int lay;
+    int col;
+    size_t begin, end;  // range in the ordered index list
+};
+
+// Everything the document needs, ordered by (layer, key) in one pass plus two stable counting
+// sorts, so the cost grows with the list, not with layers times keys.
+struct TLayout {
+    std::vector<bool> layUsed = std::vector<bool>(kFigLayerCount, false);
+    std::vector<bool> keyUsed = std::vector<bool>(kFigColKeyMax + 1, false);
+    std::vector<uint32_t> order;
+    std::vector<TGroup> groups;
+};
+
+void BuildLayout(const TFigList& fig, TLayout& out) {
+    const size_t n = static_cast<size_t>(std::max(fig.Fig3DN, 0));
+    std::vector<uint32_t> byKey;
+    byKey.reserve(n);
+    std::vector<size_t> keyCount(kFigColKeyMax + 2, 0);
+    std::vector<size_t> layCount(kFigLayerCount + 1, 0);
+    for (size_t i = 0; i < n; ++i) {
+        const T3DdataField& f = fig.Fig3D[i];
+        if (!f.ext) continue;
+        out.layUsed[static_cast<size_t>(ClampedLayer(f.lay))] = true;
+        if (!IsWrittenKind(f.typ)) continue;
+        byKey.push_back(static_cast<uint32_t>(i));
+        ++keyCount[static_cast<size_t>(ClampedKey(f.col)) + 1];
+        ++layCount[static_cast<size_t>(ClampedLayer(f.lay)) + 1];
+    }
+    for (size_t k = 1; k < keyCount.size(); ++k) {
+        if (k >= 2 && keyCount[k] > 0) out.keyUsed[k - 1] = true;
+        keyCount[k] += keyCount[k - 1];
+    }
+    for (size_t l = 1; l < layCount.size(); ++l)
+        layCount[l] += layCount[l - 1];
+
+    std::vector<uint32_t> tmp(byKey.size());
+    for (const uint32_t i : byKey)
+        tmp[keyCount[static_cast<size_t>(ClampedKey(fig.Fig3D[i].col))]++] = i;
+    out.order.resize(byKey.size());
+    for (const uint32_t i : tmp) {
+        out.order[layCount[static_cast<size_t>(ClampedLayer(fig.Fig3D[i].lay))]++] = i;
+    }
+
+    for (size_t b = 0; b < out.order.size();) {
+        const T3DdataField& f = fig.Fig3D[out.order[b]];
+        const int L = ClampedLayer(f.lay), C = ClampedKey(f.col);
+        size_t e = b + 1;
+        while (e < out.order.size()) {
+            const T3DdataField& g = fig.Fig3D[out.order[e]];
+            if (ClampedLayer(g.lay) != L || ClampedKey(g.col) != C) break;
+            ++e;
+        }
+        out.groups.push_back({L, C, b, e});
+        b = e;
+    }
+}
+
+// Text of a normal, written as often as a face has corners. Faces of one drawing nearly all
+// share the same normal, so the last text is kept.
+class TNormalText {
+  public:
+    std::string_view Of(const T3Dpoint& n) {
+        if (!valid_ || std::memcmp(&n, &last_, sizeof n) != 0) {
+            char* o = text_;
+            o = PutFixed9(o, n.x);
+            *o++ = ' ';
+            o = PutFixed9(o, n.y);
+            *o++ = ' ';
+            o = PutFixed9(o, n.z);
+            len_ = static_cast<size_t>(o - text_);
+            last_ = n;
+            valid_ = true;
+        }
+        return {text_, len_};
+    }
+
+  private:
+    char text_[3 * kMaxFixedChars + 4];
+    size_t len_ = 0;
+    T3Dpoint last_;
+    bool valid_ = false;
+};
+
+int CornerCount(int32_t typ) {
+    return typ == kFigTypLine ? 2 : typ == kFigTypTri ? 3 : 4;
+}
+
+void WriteHeader(TDaeOut& out, std::string_view created, std::string_view now) {
+    out.Line(R"(<?xml version="1.0" encoding="utf-8"?>)");
+    out.Line(R"(<COLLADA xmlns="http://www.collada.org/2005/11/COLLADASchema" version="1.4.1">)");
+    out.Line("<asset>");
+    out.Line("  <contributor>");
+    out.Line("    <author>Kestrin</author>");
+    out.Line("    <authoring_tool>VELMORA</authoring_tool>");
+    out.Line("    ");
+    out.Line("  </contributor>");
+    out.Put("  <created>");
+    out.Put(created);
+    out.Line("</created>");
+    out.Put("  <modified>");
+    out.Put(now);
+    out.Line("</modified>");
+    out.Line("  <revision>1.0</revision>");
+    out.Line("  <up_axis>Z_UP</up_axis>");
+    out.Line("</asset>");
+}
+
+void WriteMaterials(TDaeOut& out, const TFigList& fig, const TLayout& layout) {
+    out.Line("<library_effects>");
+    for (int k = 1; k <= kFigColKeyMax; ++k) {
+        if (!layout.keyUsed[static_cast<size_t>(k)]) continue;
+        const auto v = static_cast<uint32_t>(fig.FigColKeyValue(k));
+        const std::string key = std::to_string(k);
+        out.Line("  <effect id=\"ColorID" + key + "\">");
+        out.Line("    <profile_COMMON>");
+        out.Line("      <technique sid=\"COMMON\">");
+        out.Line("        <lambert>");
+        out.Line("          <diffuse>");
+        out.Line("            <color>" + ColourText(v & 0xFF) + " " + ColourText((v >> 8) & 0xFF) +
+                 " " + ColourText((v >> 16) & 0xFF) + " 1</color>");
+        out.Line("          </diffuse>");
+        out.Line("        </lambert>");
+        out.Line("      </technique>");
+        out.Line("    </profile_COMMON>");
+        out.Line("  </effect>");
+    }
+    out.Line("</library_effects>");
+    out.Line("<library_materials>");
+    for (int k = 1; k <= kFigColKeyMax; ++k) {
+        if (!layout.keyUsed[static_cast<size_t>(k)]) continue;
+        const std::string key = std::to_string(k);
+        out.Line("  <material id=\"DefColor" + key + "\">");
+        out.Line("    <instance_effect url=\"#ColorID" + key + "\" />");
+        out.Line("  </material>");
+    }
+    out.Line("</library_materials>");
+}
+
+void WriteGeometry(TDaeOut& out, const TFigList& fig, const TLayout& layout, const TGroup& g,
+                   double F, TNormalText& normals) {
+    // Geometries select by the stored layer and key; entries counted here under layer 0 or
+    // key 1 only because theirs lie out of range have a group but write nothing.
+    const auto member = [&](const T3DdataField& f) { return f.lay == g.lay && f.col == g.col; };
+    uint64_t segs = 0, tris = 0, verts = 0;
+    for (size_t i = g.begin; i < g.end; ++i) {
+        const T3DdataField& f = fig.Fig3D[layout.order[i]];
+        if (!member(f)) continue;
+        verts += static_cast<uint64_t>(CornerCount(f.typ));
+        if (f.typ == kFigTypLine) ++segs;
+        if (f.typ == kFigTypTri) tris += 1;
+        if (f.typ == kFigTypSqr) tris += 2;
+    }
+    const std::string G = "layer" + std::to_string(g.lay) + "-C" + std::to_string(g.col);
+    const std::string C = std::to_string(g.col);
+
+    out.Line("  <geometry id=\"" + G + "\" name=\"" + G + "\">");
+    out.Line("    <mesh>");
+    out.Line("      <source id=\"" + G + "-Pos\">");
+    out.Line("        <float_array id=\"" + G + "-Pos-array\" count=\"" +
+             std::to_string(3 * verts) + "\">");
+    const auto positions = [&](bool faces) {
+        for (size_t i = g.begin; i < g.end; ++i) {
+            const T3DdataField& f = fig.Fig3D[layout.order[i]];
+            if (!member(f) || (f.typ != kFigTypLine) != faces) continue;
+            char* o = out.Room(TDaeOut::kLineRoom);
+            o = PutText(o, "          ");
+            const int corners = CornerCount(f.typ);
+            for (int c = 0; c < corners; ++c) {
+                if (c > 0) *o++ = ' ';
+                o = PutFixed9(o, f.p[c].x * F);
+                *o++ = ' ';
+                o = PutFixed9(o, f.p[c].y * F);
+                *o++ = ' ';
+                o = PutFixed9(o, f.p[c].z * F);
+            }
+            o = PutText(o, "\r\n");
+            out.Commit(o);
+        }
+    };
+    positions(true);
+    positions(false);
+    out.Line("        </float_array>");
+    out.Line("        <technique_common>");
+    out.Line("          <accessor source=\"#" + G + "-Pos-array\" count=\"" +
+             std::to_string(verts) + "\" stride=\"3\">");
+    out.Line("            <param name=\"X\" type=\"float\" />");
+    out.Line("            <param name=\"Y\" type=\"float\" />");
+    out.Line("            <param name=\"Z\" type=\"float\" />");
+    out.Line("          </accessor>");
+    out.Line("        </technique_common>");
+    out.Line("      </source>");
+
+    if (tris > 0) {
+        // One normal per vertex, in the order of the positions, so that the shared index of
+        // the vertices input addresses both sources alike.
+        out.Line("      <source id=\"" + G + "-Normal\">");
+        out.Line("        <float_array id=\"" + G + "-Normal-array\" count=\"" +
+                 std::to_string(3 * verts) + "\">");
+        std::string up;
+        {
+            char buf[3 * kMaxFixedChars + 4];
+            char* o = PutFixed9(buf, 0.0);
+            *o++ = ' ';
+            o = PutFixed9(o, 0.0);
+            *o++ = ' ';
+            o = PutFixed9(o, F);
+            up.assign(buf, o);
+        }
+        for (const bool faces : {true, false}) {
+            for (size_t i = g.begin; i < g.end; ++i) {
+                const T3DdataField& f = fig.Fig3D[layout.order[i]];
+                if (!member(f) || (f.typ != kFigTypLine) != faces) continue;
+                std::string_view text = up;
+                if (faces) {
+                    T3Dpoint n = TFigList::FigNormal(f.p[0], f.p[1], f.p[2]);
+                    n = {n.x * F, n.y * F, n.z * F};
+                    text = normals.Of(n);
+                }
+                const int corners = CornerCount(f.typ);
+                char* o = out.Room(TDaeOut::kLineRoom);
+                o = PutText(o, "          ");
+                for (int c = 0; c < corners; ++c) {
+                    if (c > 0) *o++ = ' ';
+                    o = PutText(o, text);
+                }
+                o = PutText(o, "\r\n");
+                out.Commit(o);
+            }
+        }
+        out.Line("        </float_array>");
+        out.Line("        <technique_common>");
+        out.Line("          <accessor source=\"#" + G + "-Normal-array\" count=\"" +
+                 std::to_string(verts) + "\" stride=\"3\">");
+        out.Line("            <param name=\"X\" type=\"float\"/>");
+        out.Line("            <param name=\"Y\" type=\"float\"/>");
+        out.Line("            <param name=\"Z\" type=\"float\"/>");
+        out.Line("          </accessor>");
+        out.Line("        </technique_common>");
+        out.Line("      </source>");
+    }
+
+    out.Line("      <vertices id=\"" + G + "-Vtx\">");
+    out.Line("        <input semantic=\"POSITION\" source=\"#" + G + "-Pos\" />");
+    if (tris > 0) out.Line("        <input semantic=\"NORMAL\" source=\"#" + G + "-Normal\" />");
+    out.Line("      </vertices>");
+
+    const std::string vertexInput =
+        "        <input offset=\"0\" semantic=\"VERTEX\" source=\"#" + G + "-Vtx\" />\r\n";
+    uint64_t n = 0;
+    if (tris > 0) {
+        out.Line("      <triangles count=\"" + std::to_string(tris) + "\" material=\"Color" + C +
+                 "\">");
+        out.Put(vertexInput);
+        out.Line("        <p>");
+        for (size_t i = g.begin; i < g.end; ++i) {
+            const T3DdataField& f = fig.Fig3D[layout.order[i]];
+            if (!member(f) || f.typ == kFigTypLine) continue;
+            char* o = out.Room(TDaeOut::kLineRoom);
+            o = PutText(o, "        ");
+            const uint64_t tri[3] = {n, n + 1, n + 2};
+            const uint64_t sqr[6] = {n, n + 1, n + 2, n, n + 2, n + 3};
+            const uint64_t* idx = f.typ == kFigTypTri ? tri : sqr;
+            const int count = f.typ == kFigTypTri ? 3 : 6;
+            for (int k = 0; k < count; ++k) {
+                if (k > 0) *o++ = ' ';
+                o = PutUint(o, idx[k]);
+            }
+            o = PutText(o, "\r\n");
+            out.Commit(o);
+            n += f.typ == kFigTypTri ? 3 : 4;
+        }
+        out.Line("        </p>");
+        out.Line("      </triangles>");
+    }
+    if (segs > 0) {
+        const std::string open = "      <lines count=\"1\" material=\"Color" + C + "\">\r\n" +
+                                 vertexInput + "        <p>";
+        for (size_t i = g.begin; i < g.end; ++i) {
+            const T3DdataField& f = fig.Fig3D[layout.order[i]];
+            if (!member(f) || f.typ != kFigTypLine) continue;
+            char* o = out.Room(open.size() + 64);
+            o = PutText(o, open);
+            o = PutUint(o, n);
+            *o++ = ' ';
+            o = PutUint(o, n + 1);
+            o = PutText(o, "</p>\r\n      </lines>\r\n");
+            out.Commit(o);
+            n += 2;
+        }
+    }
+    out.Line("    </mesh>");
+    out.Line("  </geometry>");
+}
+
+void WriteScene(TDaeOut& out, const TLayout& layout) {
+    out.Line("<library_visual_scenes>");
+    out.Line("  <visual_scene id=\"DefaultScene\">");
+    size_t gi = 0;
+    for (int L = 0; L < kFigLayerCount; ++L) {
+        if (!layout.layUsed[static_cast<size_t>(L)]) continue;
+        const std::string lay = std::to_string(L);
+        out.Line("    <node id=\"Layer" + lay + "\" name=\"Layer" + lay + "\">");
+        while (gi < layout.groups.size() && layout.groups[gi].lay < L)
+            ++gi;
+        for (; gi < layout.groups.size() && layout.groups[gi].lay == L; ++gi) {
+            const std::string C = std::to_string(layout.groups[gi].col);
+            out.Line("      <instance_geometry url=\"#layer" + lay + "-C" + C + "\">");
+            out.Line("        <bind_material>");
+            out.Line("          <technique_common>");
+            out.Line("            <instance_material symbol=\"Color" + C + "\" target=\"#DefColor" +
+                     C + "\" />");
+            out.Line("          </technique_common>");
+            out.Line("        </bind_material>");
+            out.Line("      </instance_geometry>");
+        }
+        out.Line("    </node>");
+    }
+    out.Line("  </visual_scene>");
+    out.Line("</library_visual_scenes>");
+}
+
+void WriteDocument(TDaeOut& out, const TFigList& fig, double F, std::string_view created,
+                   std::string_view now) {
+    WriteHeader(out, created, now);
+    TLayout layout;
+    BuildLayout(fig, layout);
+    if (layout.groups.empty()) {
+        // The schema wants at least one entry in every library, so a list without primitives
+        // gives the asset block alone.
+        out.Line("</COLLADA>");
+        return;
+    }
+    WriteMaterials(out, fig, layout);
+    out.Line("<library_geometries>");
+    TNormalText normals;
+    for (const TGroup& g : layout.groups)
+        WriteGeometry(out, fig, layout, g, F, normals);
+    out.Line("</library_geometries>");
+    WriteScene(out, layout);
+    out.Line("<scene>");
+    out.Line("  <instance_visual_scene url=\"#DefaultScene\" />");
+    out.Line("</scene>");
+    out.Line("</COLLADA>");
+}
+
+std::string SystemText(int err) {
+    return std::generic_category().message(err);
+}
+
+}  // namespace
+
+TDaeTime LocalDaeTime() {
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+#ifdef _WIN32
+    localtime_s(&tm, &now);
+#else
+    localtime_r(&now, &tm);
+#endif
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+std::string DaeTimeText(const TDaeTime& t) {
+    const auto two = [](char* o, int v) {
+        v = std::clamp(v, 0, 99);
+        std::memcpy(o, kDigitPairs + v * 2, 2);
+    };
+    char s[20];
+    const int year = std::clamp(t.year, 0, 9999);
+    two(s, year / 100);
+    two(s + 2, year % 100);
+    s[4] = '-';
+    two(s + 5, t.month);
+    s[7] = '-';
+    two(s + 8, t.day);
+    s[10] = 'T';
+    two(s + 11, t.hour);
+    s[13] = ':';
+    two(s + 14, t.minute);
+    s[16] = ':';
+    two(s + 17, t.second);
+    s[19] = 'Z';
+    return std::string(s, sizeof s);
+}
+
+TSaveResult SaveDaeFile(const std::string& dst, const TFigList& fig, double saveScale,
+                        std::string& error, const TDaeClock& clock) {
+    error.clear();
+    try {
+        const std::string now = DaeTimeText(clock ? clock() : LocalDaeTime());
+        std::string created = now;
+        if (ReadCreated(dst, created) == TCreatedRead::CannotOpen) {
+            error = "Cannot open file \"" + dst + "\". " + SystemText(errno);
+            return TSaveResult::CannotCreate;
+        }
+        std::FILE* f = OpenFile(dst, true);
+        if (!f) {
+            error = "Cannot create file \"" + dst + "\". " + SystemText(errno);
+            return TSaveResult::CannotCreate;
+        }
+        bool written = false;
+        try {
+            TDaeOut out(f);
+            WriteDocument(out, fig, saveScale * 0.001, created, now);
+            written = out.Close();
+            if (!written) error = "Write error on file \"" + dst + "\". " + SystemText(errno);
+        } catch (const std::bad_alloc&) {
+            error = "Out of memory while writing \"" + dst + "\".";
+        }
+        if (!written) {
+            std::error_code ec;
+            fs::remove(PathOf(dst), ec);
+            return TSaveResult::Failed;
+        }
+        return TSaveResult::Written;
+    } catch (const std::exception& e) {
+        error = e.what();
+        return TSaveResult::CannotCreate;
+    }
+}
+
+}  // namespace velmora
