@@ -62,7 +62,7 @@ std::string XdgUserDir(const std::string& name, const std::string& fallback) {
     dir = UserDirsEntry(key, home);
     if (!dir.empty()) return dir;
     if (home.empty()) return {};
-    return home + "/" + fallback;
+    return AddPathDelimiter(home) + fallback;
 }
 
 TCliPlatform::TCliPlatform(std::string programFolder, const std::atomic<bool>& interrupted,
