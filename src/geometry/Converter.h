@@ -96,6 +96,15 @@ class TConverter {
 
     // ---- DOS drawings and symbols ----
 
+    // Rebuilds the colour table, empties the primitive list and converts the lines, arcs (angles
+    // in degrees) and points of a DOS drawing under the filters of Settings, every coordinate
+    // multiplied by the scale of layer group 0 (TJwcData::GroupScale). Texts and virtual points
+    // are not converted. Walks the entity arrays, which hold the records actually read. Appends
+    // may throw std::bad_alloc for the caller to catch.
+    void DataTransJWC(const TJwcData& jwc);
+    // The same for a DOS symbol, at scale 1.
+    void DataTransJWK(const TJwkData& jwk);
+
   private:
     TFigList& fig_;
     TgraAttribute& att_;
