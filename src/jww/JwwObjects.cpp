@@ -139,6 +139,11 @@ bool TJwwObjectReader::Fail(const char* what) {
     return false;
 }
 
+bool TJwwObjectReader::Complete() {
+    // A short read keeps its object, yet the data was cut: the file is not complete.
+    return truncated_ ? Fail("end of data inside an object") : true;
+}
+
 bool TJwwObjectReader::ReadCount(uint32_t& count) {
     uint16_t c16 = 0;
     if (!cursor_.ReadU16(c16)) return false;
@@ -217,6 +222,7 @@ void TJwwObjectReader::ReadAttr(TByteCursor& c, TEntJwwAttr& att) const {
 size_t TJwwObjectReader::FixedPart(size_t sizeAfterAttr, TByteCursor& part) {
     const size_t n = attrSize_ + sizeAfterAttr;
     const size_t delivered = std::min(n, cursor_.Remaining());
+    if (delivered < n) truncated_ = true;
     std::memset(scratch_, 0, n);
     std::span<const std::byte> bytes;
     cursor_.ReadSpan(delivered, bytes);
@@ -261,6 +267,7 @@ bool TJwwObjectReader::ReadTenData(TEntJwwTen& e) {
     if (e.att.nPenStyle == 100) {
         // A code point: the marker code, rotation and scale follow.
         const size_t n = std::min<size_t>(20, cursor_.Remaining());
+        if (n < 20) truncated_ = true;
         std::byte code[20] = {};
         std::span<const std::byte> bytes;
         cursor_.ReadSpan(n, bytes);
@@ -307,6 +314,7 @@ bool TJwwObjectReader::ReadSunpoData(TEntJwwSunpo& e) {
     if (jwVer_ >= 420) {
         uint8_t mode[2] = {};
         const size_t n = std::min<size_t>(2, cursor_.Remaining());
+        if (n < 2) truncated_ = true;
         for (size_t i = 0; i < n; ++i)
             cursor_.ReadU8(mode[i]);
         e.bSxfMode = static_cast<uint16_t>(mode[0] | (mode[1] << 8));
@@ -349,6 +357,7 @@ bool TJwwObjectReader::ReadSolidData(TEntJwwSolid& e) {
         // Only a solid of its own colour stores the colour.
         uint8_t b[4] = {};
         const size_t n = std::min<size_t>(4, cursor_.Remaining());
+        if (n < 4) truncated_ = true;
         for (size_t i = 0; i < n; ++i)
             cursor_.ReadU8(b[i]);
         e.Color = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
@@ -467,7 +476,10 @@ bool TJwwObjectReader::ReadBlockDef(TEntJwwBlockDef& def, uint32_t position) {
     p.ReadU32(def.dtime);
     if (def.dtime >= 0x80000000u) {
         // Long time form: 8 more bytes of time stamp, replaced by the position.
-        cursor_.Skip(std::min<size_t>(8, cursor_.Remaining()));
+        if (!cursor_.Skip(8)) {
+            truncated_ = true;
+            cursor_.Skip(cursor_.Remaining());
+        }
         def.dtime = position;
     }
     if (!ReadString(def.strName)) return false;
@@ -518,7 +530,7 @@ bool TJwwObjectReader::ReadObjects(TJwwEntities& ents, int32_t& n1, int32_t& n2)
 
     uint32_t defCount = 0;
     if (!ReadCount(defCount)) return Fail("end of data before the block definition count");
-    if (defCount == 0) return true;
+    if (defCount == 0) return Complete();
     // Only the last definition can be cut short, so one more than whole ones fit is allowed.
     if (defCount > cursor_.Remaining() / kMinBlockDefBytes + 1) {
         return Fail("block definition count larger than the remaining data");
@@ -529,7 +541,7 @@ bool TJwwObjectReader::ReadObjects(TJwwEntities& ents, int32_t& n1, int32_t& n2)
     for (uint32_t d = 1; d <= defCount; ++d) {
         if (!ReadBlockDef(ents.EntBlockDef[d - 1], d)) return false;
     }
-    return true;
+    return Complete();
 }
 
 }  // namespace velmora

@@ -114,6 +114,7 @@ class TJwwObjectReader {
     bool ReadBlockDef(TEntJwwBlockDef& def, uint32_t position);
     bool ReadString(std::string& out);
     bool Fail(const char* what);
+    bool Complete();
 
     TByteCursor& cursor_;
     int32_t jwVer_;
@@ -125,6 +126,7 @@ class TJwwObjectReader {
     // Holds the fixed part of the object being read; short reads leave its tail zero.
     std::byte scratch_[2048] = {};
     bool failed_ = false;
+    bool truncated_ = false;  // some read delivered fewer bytes than asked
     std::string error_;
     size_t errorOffset_ = 0;
 };
