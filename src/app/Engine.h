@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "collada/SaveDae.h"
 #include "geometry/ConvertSettings.h"
 
 namespace velmora {
@@ -27,11 +28,6 @@ class IFileKind {
     virtual void Convert() = 0;
 };
 
-enum class TSaveResult {
-    Written,       // the document is complete
-    Failed,        // an error while writing; the partial file was deleted
-    CannotCreate,  // the output file could not be created at all; this ends the run
-};
 
 // Everything a run converts with: the readers, the attribute table, the primitive list and
 // the writer. Owned by the front end for the life of the program; one run at a time.

@@ -28,7 +28,9 @@ bool ReadMagic(TByteCursor& c, std::string& magic) {
 
 }  // namespace
 
-TJwsData::TJwsData() { DataInit(); }
+TJwsData::TJwsData() {
+    DataInit();
+}
 
 void TJwsData::DataInit() {
     EntitiesInit();
@@ -126,8 +128,8 @@ bool TJwsData::ReadHeader(TByteCursor& c) {
         ok = ok && c.ReadF64(group.adScale);
         group.anGLay = 2;
     }
-    for (int32_t* v : {&Enthd.dmy01, &Enthd.dmy02, &Enthd.dmy03, &Enthd.dmy04, &Enthd.dmy05,
-                       &Enthd.dmy06}) {
+    for (int32_t* v :
+         {&Enthd.dmy01, &Enthd.dmy02, &Enthd.dmy03, &Enthd.dmy04, &Enthd.dmy05, &Enthd.dmy06}) {
         ok = ok && c.ReadI32(*v);
     }
     for (double* v : {&Enthd.dmy11, &Enthd.dmy12, &Enthd.dmy13, &Enthd.dmy14, &Enthd.dmy15,
