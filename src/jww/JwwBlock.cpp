@@ -429,7 +429,8 @@ bool TJwwBlockExploder::BlockExplodeMoji(const TBlockMatrix& m, const TEntJwwMoj
         return false;
     }
     SetLayer(c.att, lf, l1, l2);
-    const auto bytes = static_cast<int64_t>(sizeof(TEntJwwMoji) + c.str.size() + c.strFontName.size());
+    const auto bytes =
+        static_cast<int64_t>(sizeof(TEntJwwMoji) + c.str.size() + c.strFontName.size());
     return Append(ents_.EntMoji, ents_.EntMojiN, kJwwMoji, std::move(c), bytes);
 }
 
@@ -577,16 +578,20 @@ bool TJwwBlockExploder::ExplodeNode(const TEntJwwBlockTree& node, const TEntJwwB
         bool ok = true;
         switch (no.EntType) {
             case kJwwLine:
-                if (const auto* e = at(def.mLine, def.mLineN)) ok = BlockExplodeLine(m, *e, lf, l1, l2);
+                if (const auto* e = at(def.mLine, def.mLineN))
+                    ok = BlockExplodeLine(m, *e, lf, l1, l2);
                 break;
             case kJwwEnko:
-                if (const auto* e = at(def.mEnko, def.mEnkoN)) ok = BlockExplodeEnko(m, *e, lf, l1, l2);
+                if (const auto* e = at(def.mEnko, def.mEnkoN))
+                    ok = BlockExplodeEnko(m, *e, lf, l1, l2);
                 break;
             case kJwwTen:
-                if (const auto* e = at(def.mTen, def.mTenN)) ok = BlockExplodeTen(m, *e, lf, l1, l2);
+                if (const auto* e = at(def.mTen, def.mTenN))
+                    ok = BlockExplodeTen(m, *e, lf, l1, l2);
                 break;
             case kJwwMoji:
-                if (const auto* e = at(def.mMoji, def.mMojiN)) ok = BlockExplodeMoji(m, *e, lf, l1, l2);
+                if (const auto* e = at(def.mMoji, def.mMojiN))
+                    ok = BlockExplodeMoji(m, *e, lf, l1, l2);
                 break;
             case kJwwSunpo:
                 if (const auto* e = at(def.mSunpo, def.mSunpoN))

@@ -72,6 +72,10 @@ class TJwwData : public TJwwEntities {
 
     // Builds EntBlockTree from the inserts and definitions.
     void MakeBlockTree();
+    // Expands every placed definition into the drawing's own arrays and removes the tree,
+    // the inserts and the definitions (see velmora::BlockExplode in JwwBlock.h). False only
+    // when memory ran out.
+    bool BlockExplode();
 
     // Install the drawing's pen colours (with the background kind), line types and layer
     // states, scales and names into att, over the defaults the caller has just set. Tables that
