@@ -25,6 +25,10 @@ bool TAppPaths::RemoveTempFolderIfEmpty() const {
     return EraseFolder(TempFolder);
 }
 
+std::string TAppPaths::StartFolder(const std::string& folder) const {
+    return !folder.empty() && FolderThere(folder) ? folder : ExeFolder;
+}
+
 std::string ProgramFilePath(const char* argv0) {
     std::error_code ec;
 #ifndef _WIN32

@@ -19,6 +19,8 @@ struct TAppPaths {
     bool CreateTempFolder() const;
     // Removes TempFolder when it is empty (not recursively); false when it stays.
     bool RemoveTempFolderIfEmpty() const;
+    // Where a folder browser opens: folder when it names an existing folder, else ExeFolder.
+    std::string StartFolder(const std::string& folder) const;
 };
 
 // Full UTF-8 name of the running program file (argv0 is the fallback where the system cannot

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace velmora {
 
@@ -43,6 +45,8 @@ struct TFormState {
     // Arc division: n = 5 fixed count, 6 by angle, 7 by length.
     bool RadioButton(int n) const { return arcChecked_ == n; }
     void SetRadioButton(int n, bool checked) { SetInGroup(arcChecked_, n, 5, 7, checked); }
+    // EditFl1 and its browse button are usable only while "指定フォルダ" is checked.
+    bool FolderEditEnabled() const { return RadioButtonFl(4); }
 
     bool operator==(const TFormState&) const = default;
 
@@ -59,5 +63,16 @@ struct TFormState {
     int flChecked_ = 1;
     int arcChecked_ = 5;
 };
+
+// The name of the platform's own look, the default style.
+inline constexpr const char* kDefaultStyle = "Windows";
+
+// The style a start applies: gstyle when the platform offers a style of that name, otherwise
+// the default look.
+inline std::string StyleOrDefault(const std::vector<std::string>& available,
+                                  const std::string& gstyle) {
+    const bool offered = std::find(available.begin(), available.end(), gstyle) != available.end();
+    return offered ? gstyle : std::string(kDefaultStyle);
+}
 
 }  // namespace velmora
