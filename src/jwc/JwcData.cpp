@@ -317,11 +317,8 @@ bool TJwcData::ReadBody(TByteCursor& c) {
         std::string block;
         if (c.AtEnd()) return Fail(c);
         c.ReadBytes(std::min(static_cast<size_t>(blockSize), c.Remaining()), block);
-        for (TEntJwcMoji2& m : EntMoji) {
-            // An address outside the block names no text of this drawing.
-            const int64_t offset = static_cast<int64_t>(m.p) - Enthd.sBufAdr1;
-            m.s = offset < blockSize ? TextAt(block, offset) : std::string();
-        }
+        // An address outside the block names no text of this drawing.
+        ResolveTexts(EntMoji, block, Enthd.sBufAdr1);
     }
 
     if (!ReadRecords(c, Enthd.tenCount, kJwcTenSize, EntTen, tenN,

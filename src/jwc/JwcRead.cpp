@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <unordered_map>
 
 #include "util/CodePage.h"
 #include "util/Func2.h"
@@ -90,7 +91,13 @@ int32_t ParaAddress(const std::vector<std::string>& para, size_t i) {
 }
 
 std::string DecodeAnsi(std::string_view bytes) {
-    return Cp932ToUtf8(UpToNul(bytes));
+    const std::string_view text = UpToNul(bytes);
+    // Code page 932 equals ASCII below 0x80; most names are empty or ASCII, and a drawing has
+    // 272 of them, so they skip the converter.
+    if (std::all_of(text.begin(), text.end(),
+                    [](char ch) { return static_cast<unsigned char>(ch) < 0x80; }))
+        return std::string(text);
+    return Cp932ToUtf8(text);
 }
 
 std::string DecodeAnsiClean(std::string_view bytes) {
@@ -209,7 +216,22 @@ bool ReadMojiRecord(TByteCursor& c, float unit, bool realMode, TEntJwcMoji2& e) 
 
 std::string TextAt(std::string_view block, int64_t offset) {
     if (offset < 0 || static_cast<uint64_t>(offset) >= block.size()) return {};
-    return DecodeAnsiClean(block.substr(static_cast<size_t>(offset)));
+    const std::string_view text = UpToNul(block.substr(static_cast<size_t>(offset)));
+    return DecodeAnsiClean(text.substr(0, kJwcTextMax));
+}
+
+void ResolveTexts(std::vector<TEntJwcMoji2>& texts, std::string_view block, int64_t base) {
+    std::unordered_map<int64_t, std::string> decoded;
+    for (TEntJwcMoji2& m : texts) {
+        const int64_t offset = static_cast<int64_t>(m.p) - base;
+        if (offset < 0 || static_cast<uint64_t>(offset) >= block.size()) {
+            m.s.clear();
+            continue;
+        }
+        auto it = decoded.find(offset);
+        if (it == decoded.end()) it = decoded.emplace(offset, TextAt(block, offset)).first;
+        m.s = it->second;
+    }
 }
 
 }  // namespace velmora

@@ -81,8 +81,16 @@ bool ReadRecords(TByteCursor& c, int32_t count, size_t recordSize, std::vector<T
     return true;
 }
 
-// The string starting at offset in a text block, up to the next NUL, decoded and cleaned;
-// empty when offset lies outside the block.
+// Longest text taken from a text block, in bytes. Many text records may point into one long
+// unterminated stretch of the block; the cap (with decoding each address once) keeps the work
+// linear in the file size. The DOS program's texts are far shorter.
+inline constexpr size_t kJwcTextMax = 1024;
+
+// The string starting at offset in a text block, up to the next NUL (at most kJwcTextMax
+// bytes), decoded and cleaned; empty when offset lies outside the block.
 std::string TextAt(std::string_view block, int64_t offset);
+// Sets the string of every text from its address p: the block starts at address base;
+// addresses outside the block give empty texts.
+void ResolveTexts(std::vector<TEntJwcMoji2>& texts, std::string_view block, int64_t base);
 
 }  // namespace velmora

@@ -135,8 +135,7 @@ bool TJwkData::ReadBody(TByteCursor& c) {
         if (c.AtEnd()) return Fail(c);
         std::string block;
         c.ReadBytes(std::min(static_cast<size_t>(Enthd.strSpace), c.Remaining()), block);
-        for (TEntJwcMoji2& m : EntMoji)
-            m.s = m.p < Enthd.strSpace ? TextAt(block, m.p) : std::string();
+        ResolveTexts(EntMoji, block, 0);
     }
     return true;
 }

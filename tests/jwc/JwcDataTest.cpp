@@ -180,6 +180,22 @@ TEST(JwcData, TextAddressesOutsideTheBlockGiveEmptyTexts) {
     EXPECT_EQ(d.EntMoji[4].s, "");
 }
 
+TEST(JwcData, TextsIntoOneLongStringAreCappedAndShareTheWork) {
+    TJwcFile f;
+    const int64_t start = int64_t{f.textSegment} * 16 + f.textOffset;
+    f.texts.resize(3000);
+    f.texts[0].text = std::string(60000, 'a');
+    for (size_t i = 1; i < f.texts.size(); ++i)
+        f.texts[i].address = start + static_cast<int64_t>(i % 7);
+    f.texts[2999].address = start + 60000 - 5;
+    TJwcData d;
+    ASSERT_TRUE(d.FileInBytes(Span(EncodeJwc(f))));
+    ASSERT_EQ(d.mojiN, 3000);
+    EXPECT_EQ(d.EntMoji[0].s.size(), kJwcTextMax);
+    EXPECT_EQ(d.EntMoji[1].s, d.EntMoji[0].s);
+    EXPECT_EQ(d.EntMoji[2999].s, "aaaaa");
+}
+
 TEST(JwcData, TextRecordsAddressBySegmentTimesSixteenPlusOffset) {
     TJwcFile f;
     f.textSegment = 0x5FFF;
