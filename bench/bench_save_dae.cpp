@@ -18,7 +18,8 @@ double Seconds(std::chrono::steady_clock::time_point a, std::chrono::steady_cloc
 
 }  // namespace
 
-int main() {
+// Optional argument: the folder to write in (default: the temporary folder).
+int main(int argc, char** argv) {
     using namespace velmora;
     constexpr int kSegments = 1000000;
     constexpr int kTriangles = 100000;
@@ -52,7 +53,8 @@ int main() {
         }
     }
 
-    const std::filesystem::path dir = std::filesystem::temp_directory_path();
+    const std::filesystem::path dir =
+        argc > 1 ? std::filesystem::path(argv[1]) : std::filesystem::temp_directory_path();
     const std::string dae = (dir / "velmora_bench.dae").string();
     const std::string plain = (dir / "velmora_bench.bin").string();
     std::filesystem::remove(dae);

@@ -289,7 +289,7 @@ struct TLayout {
 };
 
 void BuildLayout(const TFigList& fig, TLayout& out) {
-    const size_t n = static_cast<size_t>(std::max(fig.Fig3DN, 0));
+    const auto n = static_cast<size_t>(fig.InUse());
     std::vector<uint32_t> byKey;
     byKey.reserve(n);
     std::vector<size_t> keyCount(kFigColKeyMax + 2, 0);

@@ -26,9 +26,15 @@ void TFigList::Fig3DClear() {
     std::vector<T3DdataField>().swap(Fig3D);
 }
 
+int TFigList::InUse() const {
+    return static_cast<int>(
+        std::min<size_t>(static_cast<size_t>(std::max(Fig3DN, 0)), Fig3D.size()));
+}
+
 void TFigList::FigCountLay() {
     FigLay.fill(0);
-    for (int i = 0; i < Fig3DN; ++i) {
+    const int n = InUse();
+    for (int i = 0; i < n; ++i) {
         const T3DdataField& f = Fig3D[static_cast<size_t>(i)];
         if (!f.ext) continue;
         const int L = (f.lay < 0 || f.lay >= kFigLayerCount) ? 0 : f.lay;
@@ -39,7 +45,8 @@ void TFigList::FigCountLay() {
 void TFigList::FigCountCol(int layer, int kinds) {
     FigCol.fill(0);
     const bool allKinds = kinds == -1 || kinds == 15;
-    for (int i = 0; i < Fig3DN; ++i) {
+    const int n = InUse();
+    for (int i = 0; i < n; ++i) {
         const T3DdataField& f = Fig3D[static_cast<size_t>(i)];
         if (!f.ext) continue;
         const int L = (f.lay < 0 || f.lay >= kFigLayerCount) ? 0 : f.lay;

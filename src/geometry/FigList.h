@@ -46,6 +46,9 @@ class TFigList {
     std::array<int32_t, kFigColKeyMax + 1> FigColKey{};
     int FigColKeyN = 0;
 
+    // Fig3DN, but never more than the storage holds.
+    int InUse() const;
+
     // Appends one primitive: ext set, the first `count` points stored with z = 0, capacity
     // grown to the next multiple of kFig3DStep when the count crosses one.
     void Fig3DAdd(int32_t lay, int32_t col, int32_t typ, const T3Dpoint* pts, int count);
