@@ -1,3 +1,4 @@
+#include <cmath>
 #include <vector>
 
 #include "attr/GraAttribute.h"
@@ -32,8 +33,12 @@ void ConvertDos(TConverter& cv, const std::vector<TEntJwcLine>& lines,
         if (!set.CB2 && e.typ == kAuxLineType) continue;
         if (!set.CB3 && (e.flg3 & kDimensionLineBit) != 0) continue;
         if (!set.CB4 && (e.flg2 & kHatchBit) != 0) continue;
-        cv.DataTransSubLine(e.lay, TConverter::ColorKeyOfDosColor(e.col), e.x1 * sc, e.y1 * sc,
-                            e.x2 * sc, e.y2 * sc);
+        const double x1 = e.x1 * sc, y1 = e.y1 * sc, x2 = e.x2 * sc, y2 = e.y2 * sc;
+        // A line with a coordinate that is no number is damaged: dropped, as curves and
+        // markers with one are.
+        if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2))
+            continue;
+        cv.DataTransSubLine(e.lay, TConverter::ColorKeyOfDosColor(e.col), x1, y1, x2, y2);
     }
     for (const TEntJwcArc2& e : arcs) {
         if (hidden(e.lay)) continue;

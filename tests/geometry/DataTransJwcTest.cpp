@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <span>
 #include <vector>
 
@@ -228,6 +229,18 @@ TEST_F(DosConversion, TextsAndVirtualPointsYieldNothing) {
     k.texts = {t};
     ConvertSymbol(k);
     EXPECT_EQ(fig.Fig3DN, 0);
+}
+
+TEST_F(DosConversion, LinesWithCoordinatesThatAreNoNumberAreDropped) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    TJwcFile d;
+    d.psize = 99;
+    d.groupScale[0] = 1e30f;  // 1e30 * 1e10 is still finite in double
+    d.lines = {Line(nan, 0, 1, 1), Line(0, inf, 1, 1), Line(0, 0, 1e10f, 1)};
+    ConvertDrawing(d);
+    ASSERT_EQ(fig.Fig3DN, 1);
+    EXPECT_DOUBLE_EQ(fig.Fig3D[0].p[1].x, static_cast<double>(1e30f) * static_cast<double>(1e10f));
 }
 
 TEST_F(DosConversion, ATruncatedDrawingConvertsWhatWasRead) {
