@@ -40,8 +40,9 @@ float Fixed16(int32_t v) {
 }  // namespace
 
 bool HasJwcMagic(std::span<const std::byte> data, std::string_view magic) {
-    const size_t n = std::min<size_t>(data.size(), 20);
-    std::string head(reinterpret_cast<const char*>(data.data()), n);
+    TByteCursor c(data);
+    std::string head;
+    c.ReadBytes(std::min<size_t>(c.Remaining(), 20), head);
     return UpToNul(head) == magic;
 }
 
