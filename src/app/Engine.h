@@ -28,7 +28,6 @@ class IFileKind {
     virtual void Convert() = 0;
 };
 
-
 // Everything a run converts with: the readers, the attribute table, the primitive list and
 // the writer. Owned by the front end for the life of the program; one run at a time.
 class IConversionEngine {

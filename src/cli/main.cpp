@@ -20,8 +20,11 @@ namespace {
 std::atomic<bool> gInterrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
+// The first Ctrl-C asks the run to stop before the next file; a second one ends the program
+// at once (a long file or a pending prompt).
 extern "C" void OnInterrupt(int) {
     gInterrupted.store(true);
+    std::signal(SIGINT, SIG_DFL);
 }
 
 constexpr int kExitOk = 0;
