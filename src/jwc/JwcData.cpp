@@ -247,12 +247,12 @@ bool TJwcData::ReadBody(TByteCursor& c) {
     if (!ReadTable(c, kVtenCount * 4, bytes, t)) return Fail(c);
     for (TEntJwcVten& v : EntVten) {
         t.ReadF32(v.x);
-        v.x = static_cast<float>(static_cast<double>(v.x) * unit);
+        v.x *= unit;
     }
     if (!ReadTable(c, kVtenCount * 4, bytes, t)) return Fail(c);
     for (TEntJwcVten& v : EntVten) {
         t.ReadF32(v.y);
-        v.y = static_cast<float>(static_cast<double>(v.y) * unit);
+        v.y *= unit;
     }
     if (!ReadTable(c, kVtenCount, bytes, t)) return Fail(c);
     for (TEntJwcVten& v : EntVten)

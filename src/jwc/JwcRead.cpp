@@ -1,8 +1,10 @@
 #include "jwc/JwcRead.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <unordered_map>
 
 #include "util/CodePage.h"
@@ -29,8 +31,10 @@ int32_t HexField(std::string_view s, size_t pos, size_t len) {
     return TextToInt(text);
 }
 
+// A Single product is exact rounding of the real product and overflows to infinity, where a
+// narrowed Double product would leave the range of float undefined.
 float Scaled(float v, float unit) {
-    return static_cast<float>(static_cast<double>(v) * static_cast<double>(unit));
+    return v * unit;
 }
 
 float Fixed16(int32_t v) {
@@ -80,7 +84,11 @@ int32_t ParaInt(const std::vector<std::string>& para, size_t i) {
 }
 
 float ParaReal(const std::vector<std::string>& para, size_t i) {
-    return static_cast<float>(TextToReal(ParaText(para, i)));
+    const double v = TextToReal(ParaText(para, i));
+    // A number beyond the range of Single is no value the field can hold.
+    return std::isfinite(v) && std::fabs(v) <= std::numeric_limits<float>::max()
+               ? static_cast<float>(v)
+               : 0.0f;
 }
 
 int32_t ParaAddress(const std::vector<std::string>& para, size_t i) {

@@ -481,6 +481,11 @@ TEST(JwcRead, SplitParaFillsAFixedNumberOfParameters) {
     EXPECT_EQ(ParaAddress(p, 2), 0x60000);
     EXPECT_EQ(ParaAddress(p, 3), 0x10FFEF);
     EXPECT_EQ(ParaAddress(p, 4), 0);
+    const std::vector<std::string> reals = {"1e300", "-1e39", "1e30", "2.5"};
+    EXPECT_FLOAT_EQ(ParaReal(reals, 0), 0);
+    EXPECT_FLOAT_EQ(ParaReal(reals, 1), 0);
+    EXPECT_FLOAT_EQ(ParaReal(reals, 2), 1e30f);
+    EXPECT_FLOAT_EQ(ParaReal(reals, 3), 2.5f);
 }
 
 }  // namespace
