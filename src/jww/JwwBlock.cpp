@@ -51,25 +51,40 @@ void SetLayer(TEntJwwAttr& a, bool lf, uint16_t l1, uint16_t l2) {
     a.nLayer = l2;
 }
 
-// Point of parameter phi on the source ellipse, mapped by m.
-void EnkoPoint(const TBlockMatrix& m, const TEntJwwEnko& e, double phi, double& x, double& y) {
+// Image of the source ellipse's point of parameter phi, as an offset from the image centre.
+// Only the linear part of the matrix acts on it, so large coordinates cost no precision.
+void EnkoOffset(const TBlockMatrix& m, const TEntJwwEnko& e, double phi, double& x, double& y) {
     const double lx = e.dHankei * std::cos(phi);
     const double ly = e.dHankei * e.dHenpeiRitsu * std::sin(phi);
-    const double px = e.start_x + RotateX(lx, ly, 0, 0, e.radKatamukiKaku);
-    const double py = e.start_y + RotateY(lx, ly, 0, 0, e.radKatamukiKaku);
-    x = m.X(px, py);
-    y = m.Y(px, py);
+    const double px = RotateX(lx, ly, 0, 0, e.radKatamukiKaku);
+    const double py = RotateY(lx, ly, 0, 0, e.radKatamukiKaku);
+    x = m.b1 * px + m.b2 * py;
+    y = m.b3 * px + m.b4 * py;
+}
+
+// Derivative of half the squared image radius at parameter phi: zero on the axes, falling
+// through zero at the major axis.
+double AxisSlope(const TBlockMatrix& m, const TEntJwwEnko& e, double phi) {
+    double x = 0, y = 0;
+    EnkoOffset(m, e, phi, x, y);
+    const double lx = -e.dHankei * std::sin(phi);
+    const double ly = e.dHankei * e.dHenpeiRitsu * std::cos(phi);
+    const double px = RotateX(lx, ly, 0, 0, e.radKatamukiKaku);
+    const double py = RotateY(lx, ly, 0, 0, e.radKatamukiKaku);
+    return x * (m.b1 * px + m.b2 * py) + y * (m.b3 * px + m.b4 * py);
 }
 
 // Parameter of the major axis of the image ellipse: a coarse pass over the half turn, then
-// fifteen passes each ten times finer around the best so far.
-double MajorAxisParameter(const TBlockMatrix& m, const TEntJwwEnko& e, double cx, double cy) {
+// fifteen passes each ten times finer around the best so far. The radius is flat at its
+// maximum, so comparing radii leaves the parameter uncertain by about 1e-8; where the slope
+// changes sign around that point, bisection on the slope pins it down to rounding.
+double MajorAxisParameter(const TBlockMatrix& m, const TEntJwwEnko& e) {
     double best = 0;
     double bestDist = 0;
     const auto sample = [&](double phi) {
         double x = 0, y = 0;
-        EnkoPoint(m, e, phi, x, y);
-        const double dist = PointDist(x, y, cx, cy);
+        EnkoOffset(m, e, phi, x, y);
+        const double dist = PointDist(x, y, 0, 0);
         if (dist > bestDist) {
             bestDist = dist;
             best = phi;
@@ -85,6 +100,15 @@ double MajorAxisParameter(const TBlockMatrix& m, const TEntJwwEnko& e, double cx
         for (int j = 0; j <= 20; ++j)
             sample(start + j * step);
         prev = step;
+    }
+    double lo = best - 1e-6, hi = best + 1e-6;
+    if (AxisSlope(m, e, best) != 0 && AxisSlope(m, e, lo) > 0 && AxisSlope(m, e, hi) < 0) {
+        for (int i = 0; i < 64 && hi - lo > 0; ++i) {
+            const double mid = lo + (hi - lo) / 2;
+            if (mid <= lo || mid >= hi) break;
+            (AxisSlope(m, e, mid) > 0 ? lo : hi) = mid;
+        }
+        best = lo + (hi - lo) / 2;
     }
     return best;
 }
@@ -103,7 +127,8 @@ double VecAngle(double x, double y) {
     double a = std::atan2(y, x);
     if (!std::isfinite(a)) return 0;
     if (a < 0) a += 2 * kPi;
-    return a;
+    // A tiny negative angle rounds up to a full turn.
+    return a < 2 * kPi ? a : 0.0;
 }
 
 double PointDist(double x1, double y1, double x2, double y2) {
@@ -129,18 +154,18 @@ void AffineEnko(const TBlockMatrix& m, TEntJwwEnko& e) {
     const double cy = m.Y(e.start_x, e.start_y);
     const bool uniform = std::fabs(std::fabs(m.b1) - std::fabs(m.b4)) <= kTiny &&
                          std::fabs(m.b2) <= kTiny && std::fabs(m.b3) <= kTiny;
-    const double major = uniform ? 0.0 : MajorAxisParameter(m, e, cx, cy);
+    const double major = uniform ? 0.0 : MajorAxisParameter(m, e);
 
     double mx = 0, my = 0;
-    EnkoPoint(m, e, major, mx, my);
-    const double a = PointDist(mx, my, cx, cy);
-    const double tilt = VecAngle(mx - cx, my - cy);
+    EnkoOffset(m, e, major, mx, my);
+    const double a = PointDist(mx, my, 0, 0);
+    const double tilt = VecAngle(mx, my);
     // Source point mapped and expressed in the new ellipse's own axes.
     const auto local = [&](double phi, double& u, double& v) {
         double x = 0, y = 0;
-        EnkoPoint(m, e, phi, x, y);
-        u = RotateX(x - cx, y - cy, 0, 0, -tilt);
-        v = RotateY(x - cx, y - cy, 0, 0, -tilt);
+        EnkoOffset(m, e, phi, x, y);
+        u = RotateX(x, y, 0, 0, -tilt);
+        v = RotateY(x, y, 0, 0, -tilt);
     };
     double qu = 0, qv = 0;
     local(major + kPi / 2, qu, qv);

@@ -17,12 +17,13 @@ namespace velmora {
 // A definition may place several copies of another, which places several of a third, so the
 // number of placements grows exponentially with the nesting depth; the tree and the explosion
 // therefore stop at fixed budgets and the conversion goes on with what was expanded. Real
-// drawings hold at most a few thousand placements and well below a million entities after
-// expansion, so these leave a margin of two to three orders of magnitude.
-inline constexpr int64_t kMaxBlockTreeNodes = 1'000'000;
+// drawings hold at most some thousands of placements and a few million entities after
+// expansion. 200,000 placements with their members stay within both budgets at some hundred
+// entities each, and the tree itself stays near 25 MB.
+inline constexpr int64_t kMaxBlockTreeNodes = 200'000;
 // Ancestor steps spent on finding definitions that place themselves (the walk is as long as
 // the nesting is deep, a handful of steps in real drawings).
-inline constexpr int64_t kMaxBlockTreeWalk = 64'000'000;
+inline constexpr int64_t kMaxBlockTreeWalk = 16'000'000;
 inline constexpr int64_t kMaxBlockEntities = 20'000'000;
 // Estimated bytes (records and their strings) of the tree, and separately of the appended
 // entities.
@@ -49,7 +50,7 @@ struct TBlockMatrix {
     bool PureMove() const;
 };
 
-// Direction of (x, y) in [0, 2*pi]; 0 for a vector shorter than 1e-14 in both parts or one
+// Direction of (x, y) in [0, 2*pi); 0 for a vector shorter than 1e-14 in both parts or one
 // that is not finite.
 double VecAngle(double x, double y);
 double PointDist(double x1, double y1, double x2, double y2);
