@@ -7,6 +7,7 @@
 
 #include "app/AppPaths.h"
 #include "app/BatchRun.h"
+#include "app/ConversionEngine.h"
 #include "app/Engine.h"
 #include "app/Settings.h"
 #include "cli/CliOptions.h"
@@ -91,9 +92,9 @@ int Run(const std::vector<std::string>& args, const char* argv0) {
 
     std::signal(SIGINT, OnInterrupt);
     TCliPlatform platform(paths.ExeFolder, gInterrupted, std::cout, std::cerr);
-    TNullEngine engine;
+    const auto engine = MakeConversionEngine(paths.TempFolder);
     // The command line never writes the settings file: its options are for this run only.
-    TBatchRun batch(platform, engine, state, std::string());
+    TBatchRun batch(platform, *engine, state, std::string());
     const TRunReport report = batch.Intake(files);
     paths.RemoveTempFolderIfEmpty();
 

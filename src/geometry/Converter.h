@@ -94,6 +94,15 @@ class TConverter {
 
     // ---- Windows drawings and symbols ----
 
+    // Rebuilds the colour table, expands the drawing's blocks (which changes its arrays),
+    // empties the primitive list and converts lines, dimensions, curves, points and (with CB6)
+    // solids under the filters of Settings, every coordinate multiplied by the scale of layer
+    // group 0. Texts and images are not converted. Appends may throw std::bad_alloc for the
+    // caller to catch.
+    void DataTransJWW(TJwwData& jww);
+    // The same for a symbol, with the scale of its own group 0.
+    void DataTransJWS(TJwsData& jws);
+
     // ---- DOS drawings and symbols ----
 
     // Rebuilds the colour table, empties the primitive list and converts the lines, arcs (angles

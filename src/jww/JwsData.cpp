@@ -4,6 +4,7 @@
 #include <new>
 
 #include "attr/GraAttribute.h"
+#include "jww/JwwBlock.h"
 #include "util/Func2.h"
 
 namespace velmora {
@@ -156,11 +157,11 @@ void TJwsData::SetGAttLayer(TgraAttribute& att) const {
 namespace velmora {
 
 void TJwsData::MakeBlockTree() {
-    EntBlockTree.clear();
-    EntBlockTreeN = 0;
-    EntBlockNum = 0;
+    velmora::MakeBlockTree(*this);
 }
 
-void TJwsData::BlockExplode() {}
+bool TJwsData::BlockExplode() {
+    return velmora::BlockExplode(*this, Enthd.n1, Enthd.n2, EntLgrp);
+}
 
 }  // namespace velmora

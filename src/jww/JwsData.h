@@ -63,8 +63,10 @@ class TJwsData : public TJwwEntities {
     // Every layer gets state 1 and the scale of its group.
     void SetGAttLayer(TgraAttribute& att) const;
 
+    // The block tree and explosion of drawings, on the symbol's arrays; dimension values take
+    // the symbol's own group scales.
     void MakeBlockTree();
-    void BlockExplode();
+    bool BlockExplode();
 
     const std::string& LastError() const { return lastError_; }
     size_t LastErrorOffset() const { return lastErrorOffset_; }

@@ -1,0 +1,116 @@
+#include "app/ConversionEngine.h"
+
+#include <functional>
+#include <new>
+
+namespace velmora {
+
+namespace {
+
+// One input kind as the batch run sees it: the reader's check and read, and the attribute and
+// conversion steps that differ between kinds.
+template <typename TReader>
+class TFileKind final : public IFileKind {
+  public:
+    TFileKind(TConversionEngine& engine, TReader& reader, std::function<void()> resetAttributes,
+              std::function<void()> convert)
+        : engine_(engine),
+          reader_(reader),
+          resetAttributes_(std::move(resetAttributes)),
+          convert_(std::move(convert)) {}
+
+    bool FileCheck(const std::string& src) override { return reader_.FileCheck(src); }
+    bool FileIn(const std::string& src) override {
+        engine_.ConvertFailed = false;
+        return reader_.FileIn(src);
+    }
+    void ResetAttributes() override { resetAttributes_(); }
+    void SetGAttLayer() override { reader_.SetGAttLayer(engine_.gAtt); }
+    void Convert() override {
+        try {
+            convert_();
+        } catch (const std::bad_alloc&) {
+            engine_.Fig.Fig3DClear();
+            engine_.ConvertFailed = true;
+        }
+    }
+
+  private:
+    TConversionEngine& engine_;
+    TReader& reader_;
+    std::function<void()> resetAttributes_;
+    std::function<void()> convert_;
+};
+
+}  // namespace
+
+TConversionEngine::TConversionEngine(const std::string& tempFolder) : Conv(Fig, gAtt) {
+    PrepareAttributesAtStartup(gAtt);
+    // Drawings extract their embedded pictures while loading; symbols have none.
+    JWW.BindImageExp = true;
+    JWW.BindImageExr = true;
+    JWW.BindImageFolder = tempFolder;
+    JWS.BindImageFolder = tempFolder;
+    JWS.BindImageExp = false;
+    JWS.BindImageExr = false;
+
+    const auto otherReset = [this] { ResetAttributesForOtherFile(gAtt); };
+    jww_ = std::make_unique<TFileKind<TJwwData>>(
+        *this, JWW,
+        [this] {
+            ResetAttributesForJwwFile(gAtt);
+            JWW.FileColorSet(gAtt);
+            JWW.FileLtypeSet(gAtt);
+        },
+        [this] { Conv.DataTransJWW(JWW); });
+    jws_ = std::make_unique<TFileKind<TJwsData>>(*this, JWS, otherReset,
+                                                 [this] { Conv.DataTransJWS(JWS); });
+    jwc_ = std::make_unique<TFileKind<TJwcData>>(*this, JWC, otherReset,
+                                                 [this] { Conv.DataTransJWC(JWC); });
+    jwk_ = std::make_unique<TFileKind<TJwkData>>(*this, JWK, otherReset,
+                                                 [this] { Conv.DataTransJWK(JWK); });
+}
+
+TConversionEngine::~TConversionEngine() {
+    FreeAll();
+}
+
+IFileKind* TConversionEngine::Kind(const std::string& extLower) {
+    if (extLower == ".jww") return jww_.get();
+    if (extLower == ".jws") return jws_.get();
+    if (extLower == ".jwc") return jwc_.get();
+    if (extLower == ".jwk") return jwk_.get();
+    return nullptr;
+}
+
+void TConversionEngine::SetSettings(const TConvertSettings& settings) {
+    Conv.Settings = settings;
+}
+
+TSaveResult TConversionEngine::SaveDae(const std::string& dst, std::string& error) {
+    if (ConvertFailed) {
+        error = "out of memory while converting";
+        return TSaveResult::Failed;
+    }
+    return SaveDaeFile(dst, Fig, Conv.Settings.SaveScale, error);
+}
+
+void TConversionEngine::FreeAll() {
+    JWC.DataFree();
+    JWK.DataFree();
+    JWW.BindImageDeleteGzFile();
+    JWW.BindImageDeleteNonGzFile();
+    JWW.DataFree();
+    JWW.BindImageInit();
+    JWS.DataFree();
+}
+
+void TConversionEngine::Fig3DClear() {
+    Fig.Fig3DClear();
+}
+
+std::unique_ptr<IConversionEngine> MakeConversionEngine(const std::string& tempFolder) {
+    return std::make_unique<TConversionEngine>(tempFolder);
+}
+
+}  // namespace velmora
