@@ -51,39 +51,45 @@ void SetLayer(TEntJwwAttr& a, bool lf, uint16_t l1, uint16_t l2) {
     a.nLayer = l2;
 }
 
-// Image of the source ellipse's point of parameter phi, as an offset from the image centre.
-// Only the linear part of the matrix acts on it, so large coordinates cost no precision.
-void EnkoOffset(const TBlockMatrix& m, const TEntJwwEnko& e, double phi, double& x, double& y) {
-    const double lx = e.dHankei * std::cos(phi);
-    const double ly = e.dHankei * e.dHenpeiRitsu * std::sin(phi);
-    const double px = RotateX(lx, ly, 0, 0, e.radKatamukiKaku);
-    const double py = RotateY(lx, ly, 0, 0, e.radKatamukiKaku);
-    x = m.b1 * px + m.b2 * py;
-    y = m.b3 * px + m.b4 * py;
-}
+// Image of the source ellipse's point of parameter phi as an offset from the image centre:
+// the block matrix's linear part after the tilt and the semi-axes, one 2x2 map of
+// (cos phi, sin phi). Leaving out the translation keeps large coordinates from costing
+// precision.
+struct TEnkoMap {
+    double m11 = 0, m12 = 0, m21 = 0, m22 = 0;
 
-// Derivative of half the squared image radius at parameter phi: zero on the axes, falling
-// through zero at the major axis.
-double AxisSlope(const TBlockMatrix& m, const TEntJwwEnko& e, double phi) {
-    double x = 0, y = 0;
-    EnkoOffset(m, e, phi, x, y);
-    const double lx = -e.dHankei * std::sin(phi);
-    const double ly = e.dHankei * e.dHenpeiRitsu * std::cos(phi);
-    const double px = RotateX(lx, ly, 0, 0, e.radKatamukiKaku);
-    const double py = RotateY(lx, ly, 0, 0, e.radKatamukiKaku);
-    return x * (m.b1 * px + m.b2 * py) + y * (m.b3 * px + m.b4 * py);
-}
+    TEnkoMap(const TBlockMatrix& m, const TEntJwwEnko& e) {
+        const double ct = std::cos(e.radKatamukiKaku), st = std::sin(e.radKatamukiKaku);
+        const double a = e.dHankei, b = e.dHankei * e.dHenpeiRitsu;
+        m11 = (m.b1 * ct + m.b2 * st) * a;
+        m12 = (-m.b1 * st + m.b2 * ct) * b;
+        m21 = (m.b3 * ct + m.b4 * st) * a;
+        m22 = (-m.b3 * st + m.b4 * ct) * b;
+    }
+    void At(double phi, double& x, double& y) const {
+        const double c = std::cos(phi), s = std::sin(phi);
+        x = m11 * c + m12 * s;
+        y = m21 * c + m22 * s;
+    }
+    // Derivative of half the squared radius: zero on the axes, falling through zero at the
+    // major axis.
+    double Slope(double phi) const {
+        const double c = std::cos(phi), s = std::sin(phi);
+        const double x = m11 * c + m12 * s, y = m21 * c + m22 * s;
+        return x * (m12 * c - m11 * s) + y * (m22 * c - m21 * s);
+    }
+};
 
 // Parameter of the major axis of the image ellipse: a coarse pass over the half turn, then
 // fifteen passes each ten times finer around the best so far. The radius is flat at its
 // maximum, so comparing radii leaves the parameter uncertain by about 1e-8; where the slope
 // changes sign around that point, bisection on the slope pins it down to rounding.
-double MajorAxisParameter(const TBlockMatrix& m, const TEntJwwEnko& e) {
+double MajorAxisParameter(const TEnkoMap& map) {
     double best = 0;
     double bestDist = 0;
     const auto sample = [&](double phi) {
         double x = 0, y = 0;
-        EnkoOffset(m, e, phi, x, y);
+        map.At(phi, x, y);
         const double dist = PointDist(x, y, 0, 0);
         if (dist > bestDist) {
             bestDist = dist;
@@ -102,11 +108,11 @@ double MajorAxisParameter(const TBlockMatrix& m, const TEntJwwEnko& e) {
         prev = step;
     }
     double lo = best - 1e-6, hi = best + 1e-6;
-    if (AxisSlope(m, e, best) != 0 && AxisSlope(m, e, lo) > 0 && AxisSlope(m, e, hi) < 0) {
+    if (map.Slope(best) != 0 && map.Slope(lo) > 0 && map.Slope(hi) < 0) {
         for (int i = 0; i < 64 && hi - lo > 0; ++i) {
             const double mid = lo + (hi - lo) / 2;
             if (mid <= lo || mid >= hi) break;
-            (AxisSlope(m, e, mid) > 0 ? lo : hi) = mid;
+            (map.Slope(mid) > 0 ? lo : hi) = mid;
         }
         best = lo + (hi - lo) / 2;
     }
@@ -154,16 +160,17 @@ void AffineEnko(const TBlockMatrix& m, TEntJwwEnko& e) {
     const double cy = m.Y(e.start_x, e.start_y);
     const bool uniform = std::fabs(std::fabs(m.b1) - std::fabs(m.b4)) <= kTiny &&
                          std::fabs(m.b2) <= kTiny && std::fabs(m.b3) <= kTiny;
-    const double major = uniform ? 0.0 : MajorAxisParameter(m, e);
+    const TEnkoMap map(m, e);
+    const double major = uniform ? 0.0 : MajorAxisParameter(map);
 
     double mx = 0, my = 0;
-    EnkoOffset(m, e, major, mx, my);
+    map.At(major, mx, my);
     const double a = PointDist(mx, my, 0, 0);
     const double tilt = VecAngle(mx, my);
     // Source point mapped and expressed in the new ellipse's own axes.
     const auto local = [&](double phi, double& u, double& v) {
         double x = 0, y = 0;
-        EnkoOffset(m, e, phi, x, y);
+        map.At(phi, x, y);
         u = RotateX(x, y, 0, 0, -tilt);
         v = RotateY(x, y, 0, 0, -tilt);
     };
@@ -366,7 +373,10 @@ double TJwwBlockExploder::GroupScale(uint16_t group) const {
 }
 
 bool TJwwBlockExploder::HasRoom() {
-    if (appended_ < budget_.maxEntities && bytes_ < budget_.maxBytes) return true;
+    if (appended_ < budget_.maxEntities && curves_ < budget_.maxCurves &&
+        bytes_ < budget_.maxBytes) {
+        return true;
+    }
     truncated_ = true;
     return false;
 }
@@ -404,6 +414,7 @@ bool TJwwBlockExploder::BlockExplodeEnko(const TBlockMatrix& m, const TEntJwwEnk
                                          uint16_t l1, uint16_t l2) {
     TEntJwwEnko c = e;
     AffineEnko(m, c);
+    ++curves_;
     SetLayer(c.att, lf, l1, l2);
     return Append(ents_.EntEnko, ents_.EntEnkoN, kJwwEnko, std::move(c), sizeof(TEntJwwEnko));
 }
@@ -534,6 +545,7 @@ bool TJwwBlockExploder::BlockExplodeSolid(const TBlockMatrix& m, const TEntJwwSo
         AffineLine(m, c.start_x, c.start_y, c.end_x, c.end_y);
         AffineLine(m, c.DPoint2_x, c.DPoint2_y, c.DPoint3_x, c.DPoint3_y);
     } else {
+        ++curves_;
         TEntJwwEnko outer;
         outer.start_x = e.start_x;
         outer.start_y = e.start_y;
@@ -635,23 +647,27 @@ bool TJwwBlockExploder::ExplodeNode(const TEntJwwBlockTree& node, const TEntJwwB
 }
 
 void TJwwBlockExploder::CleanUp(int32_t& n2) {
-    ents_.EntLine.shrink_to_fit();
-    ents_.EntEnko.shrink_to_fit();
-    ents_.EntTen.shrink_to_fit();
-    ents_.EntMoji.shrink_to_fit();
-    ents_.EntSunpo.shrink_to_fit();
-    ents_.EntSolid.shrink_to_fit();
-    ents_.EntNo.shrink_to_fit();
-    ents_.EntBlockTree.clear();
-    ents_.EntBlockTree.shrink_to_fit();
+    // Trimming is a request: without memory for the smaller copy the spare room stays.
+    const auto trim = [](auto& arr) {
+        try {
+            arr.shrink_to_fit();
+        } catch (const std::bad_alloc&) {
+        }
+    };
+    trim(ents_.EntLine);
+    trim(ents_.EntEnko);
+    trim(ents_.EntTen);
+    trim(ents_.EntMoji);
+    trim(ents_.EntSunpo);
+    trim(ents_.EntSolid);
+    trim(ents_.EntNo);
+    std::vector<TEntJwwBlockTree>().swap(ents_.EntBlockTree);
     ents_.EntBlockTreeN = 0;
     ents_.EntBlockNum = 0;
-    ents_.EntBlockDef.clear();
-    ents_.EntBlockDef.shrink_to_fit();
+    std::vector<TEntJwwBlockDef>().swap(ents_.EntBlockDef);
     ents_.EntBlockDefN = 0;
     n2 = 0;
-    ents_.EntBlock.clear();
-    ents_.EntBlock.shrink_to_fit();
+    std::vector<TEntJwwBlock>().swap(ents_.EntBlock);
     ents_.EntBlockN = 0;
     // A former insert keeps its place in the drawing order as an empty slot.
     for (TEntJwwNo& no : ents_.EntNo) {

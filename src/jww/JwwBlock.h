@@ -25,6 +25,9 @@ inline constexpr int64_t kMaxBlockTreeNodes = 200'000;
 // the nesting is deep, a handful of steps in real drawings).
 inline constexpr int64_t kMaxBlockTreeWalk = 16'000'000;
 inline constexpr int64_t kMaxBlockEntities = 20'000'000;
+// Circles, arcs and curved solids each take a search of some hundred points (several
+// microseconds), so they have a budget of their own that keeps the worst case to seconds.
+inline constexpr int64_t kMaxBlockCurves = 1'000'000;
 // Estimated bytes (records and their strings) of the tree, and separately of the appended
 // entities.
 inline constexpr int64_t kMaxBlockBytes = int64_t{1} << 30;
@@ -33,6 +36,7 @@ struct TBlockBudget {
     int64_t maxNodes = kMaxBlockTreeNodes;
     int64_t maxWalk = kMaxBlockTreeWalk;
     int64_t maxEntities = kMaxBlockEntities;
+    int64_t maxCurves = kMaxBlockCurves;
     int64_t maxBytes = kMaxBlockBytes;
 };
 
@@ -124,6 +128,7 @@ class TJwwBlockExploder {
     std::span<const TEntJwwLayerGroup> groups_;
     TBlockBudget budget_;
     int64_t appended_ = 0;
+    int64_t curves_ = 0;
     int64_t bytes_ = 0;
     bool truncated_ = false;
 };

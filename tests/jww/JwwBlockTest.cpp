@@ -551,6 +551,30 @@ TEST(JwwBlockBounds, EntityBudgetCutsTheExpansionAndStillCleansUp) {
         EXPECT_NE(no.EntType, kJwwBlock);
 }
 
+TEST(JwwBlockBounds, CurveBudgetCountsCirclesAndCurvedSolids) {
+    TScene s;
+    TEntJwwBlockDef d = Def(1, "D");
+    AddMember(d, Circle(0, 0, 1));
+    AddMember(d, Line(0, 0, 1, 0));
+    TEntJwwSolid disc;
+    disc.att.nPenStyle = 111;
+    disc.end_x = 1;
+    disc.end_y = 1;
+    AddMember(d, disc);
+    s.AddDef(d);
+    for (int i = 0; i < 10; ++i)
+        s.AddInsert(Insert(1, i, 0, 2, 1));
+    TBlockBudget budget;
+    budget.maxCurves = 7;
+    TJwwBlockExploder x(s.ents, s.n1, s.groups, budget);
+    MakeBlockTree(s.ents, budget);
+    ASSERT_TRUE(x.BlockExplode(s.n2));
+    EXPECT_TRUE(x.Truncated());
+    // Circle, line, disc per placement: the fourth placement stops after its circle.
+    EXPECT_EQ(s.ents.EntEnkoN + s.ents.EntSolidN, 7);
+    EXPECT_EQ(s.ents.EntLineN, 3);
+}
+
 TEST(JwwBlockBounds, MemberIndicesOutsideTheArraysAreSkipped) {
     TScene s;
     TEntJwwBlockDef d = Def(1, "D");
