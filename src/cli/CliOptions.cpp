@@ -84,6 +84,11 @@ std::vector<TOption> Options() {
              o.Mode = TCliOptions::TMode::Version;
              return true;
          }},
+        {"--info", false,
+         [](TCliOptions& o, const std::string&, std::string&) {
+             o.Mode = TCliOptions::TMode::Info;
+             return true;
+         }},
         {"--settings", true,
          [](TCliOptions& o, const std::string& v, std::string&) {
              o.SettingsFile = v;
@@ -237,6 +242,8 @@ std::string UsageText() {
            "\n"
            "Other:\n"
            "      --settings FILE           read settings from FILE instead of velmora.dat\n"
+           "      --info FILE...            print one JSON line per file with what it holds\n"
+           "                                (nothing is converted)\n"
            "      --help, --version\n"
            "\n"
            "Ctrl-C stops before the next file. Exit status: 0 all converted, 1 a file failed,\n"

@@ -11,7 +11,7 @@ namespace velmora {
 // What the command line asks for. Parsing only records; ApplyTo then sets the form state's
 // texts and states the same way the window's controls would, so a run clamps them as usual.
 struct TCliOptions {
-    enum class TMode { Convert, Help, Version };
+    enum class TMode { Convert, Help, Version, Info };
     TMode Mode = TMode::Convert;
 
     std::optional<std::string> SettingsFile;  // --settings FILE instead of velmora.dat

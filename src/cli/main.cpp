@@ -9,6 +9,7 @@
 #include "app/BatchRun.h"
 #include "app/ConversionEngine.h"
 #include "app/Engine.h"
+#include "app/FileInfo.h"
 #include "app/Settings.h"
 #include "cli/CliOptions.h"
 #include "cli/CliPlatform.h"
@@ -56,6 +57,15 @@ int Run(const std::vector<std::string>& args, const char* argv0) {
     }
     if (options->Mode == TCliOptions::TMode::Version) {
         std::cout << "Velmora 1.10\n";
+        return kExitOk;
+    }
+    if (options->Mode == TCliOptions::TMode::Info) {
+        if (options->Files.empty()) {
+            std::cerr << "velmora-cli: --info needs files\nTry 'velmora-cli --help'.\n";
+            return kExitUsage;
+        }
+        for (const std::string& f : options->Files)
+            std::cout << FileInfoJson(f) << '\n';
         return kExitOk;
     }
     if (options->Files.empty()) {
