@@ -46,7 +46,13 @@ TJwcFile SmallDrawing() {
 }
 
 TEST(JwcData, ReadsEveryTableAndRecordOfAWholeDrawing) {
-    const auto bytes = EncodeJwc(SmallDrawing());
+    test::TJwcLayout layout;
+    const auto bytes = EncodeJwc(SmallDrawing(), &layout);
+    // The fixed offsets of the format, so that encoder and reader cannot drift together.
+    EXPECT_EQ(layout.tables, 800u);
+    EXPECT_EQ(layout.groupScales, 1797u);
+    EXPECT_EQ(layout.lines, 1797u + 64 + 16 + 256 + 16 + 256 + 16);
+    EXPECT_EQ(layout.end - layout.names, 256u * 8 + 16 * 16);
     TJwcData d;
     ASSERT_TRUE(d.FileInBytes(Span(bytes))) << d.ErrorText() << " at " << d.ErrorOffset();
     EXPECT_EQ(d.Enthd.jwID, "jw_cad(c)data.......  f");
