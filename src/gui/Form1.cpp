@@ -31,6 +31,7 @@
 #include <QVBoxLayout>
 #include <utility>
 
+#include "app/ConversionEngine.h"
 #include "app/Settings.h"
 #include "util/Func2.h"
 
@@ -345,7 +346,7 @@ void TForm1::FormClose() {
 }
 
 void TForm1::InitData() {
-    engine_ = std::make_unique<TNullEngine>();
+    engine_ = MakeConversionEngine(paths_.TempFolder);
     IPlatform& platform = *this;
     batch_ = std::make_unique<TBatchRun>(platform, *engine_, state_, paths_.DatFileName);
 }

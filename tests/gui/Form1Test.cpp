@@ -253,7 +253,10 @@ TEST_F(Form1Test, SpecifiedFolderButtonEnablesEditAndBrowse) {
 
 TEST_F(Form1Test, DropStartsOneRunWithOnlyTheSupportedFiles) {
     WriteBesideSettings();
-    const std::string a = MakeFile("a.jww");
+    const std::filesystem::path sample = test::SourceDir() / "samples" / "sample.jww";
+    ASSERT_TRUE(std::filesystem::exists(sample));
+    std::filesystem::copy_file(sample, dir_.Path() / "a.jww");
+    const std::string a = dir_.File("a.jww");
     const std::string b = MakeFile("b.txt");
     const std::string c = MakeFile("C.JWW");
     const std::string d = MakeFile("d.jwc");
@@ -266,7 +269,11 @@ TEST_F(Form1Test, DropStartsOneRunWithOnlyTheSupportedFiles) {
     ASSERT_EQ(log.size(), 9u);
     EXPECT_EQ(log[0], a);
     EXPECT_EQ(log[1], "→ " + dir_.File("a.dae"));
+    EXPECT_EQ(log[2], "　…… 変換完了");
+    EXPECT_TRUE(FileThere(dir_.File("a.dae")));
     EXPECT_EQ(log[3], c);
+    // Not a drawing: the reader refuses it and nothing is written.
+    EXPECT_EQ(log[5], "　…… 変換失敗");
     EXPECT_EQ(log[6], d);
     // The run saves the settings before its first file.
     EXPECT_TRUE(FileThere(paths_.DatFileName));
