@@ -5,12 +5,12 @@ namespace velmora {
 // The conversion settings a batch run captures (and clamps) from the settings page before it
 // converts its first file. Converters and the writer only read them.
 struct TConvertSettings {
-    bool CB1 = true;   // hidden layers
-    bool CB2 = true;   // auxiliary colour / line type
-    bool CB3 = true;   // dimensions
-    bool CB4 = true;   // hatching
-    bool CB5 = true;   // points
-    bool CB6 = false;  // solids
+    bool CB1 = true;       // hidden layers
+    bool CB2 = true;       // auxiliary colour / line type
+    bool CB3 = true;       // dimensions
+    bool CB4 = true;       // hatching
+    bool CB5 = true;       // points
+    bool CB6 = false;      // solids
     double SaveScale = 1;  // 1, 10, 100 or 1000
     int TenType = 0;       // point-marker shape, 0..7
     double TenSize = 1;    // point-marker size, drawing millimetres
