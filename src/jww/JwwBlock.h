@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "jww/JwwObjects.h"
 #include "jww/JwwTypes.h"

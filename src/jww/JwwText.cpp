@@ -1,5 +1,6 @@
 #include "jww/JwwText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
