@@ -16,10 +16,6 @@ constexpr int32_t kMaxVersion = 700;
 constexpr size_t kMagicSize = 7;
 constexpr size_t kVersionOffset = 200;
 
-std::span<const std::byte> AsBytes(const std::string& s) {
-    return {reinterpret_cast<const std::byte*>(s.data()), s.size()};
-}
-
 // The magic is compared up to its first NUL, as the file's ANSI text would be.
 bool ReadMagic(TByteCursor& c, std::string& magic) {
     if (!c.ReadBytes(kMagicSize, magic)) return false;
@@ -45,16 +41,7 @@ void TJwsData::DataInit() {
 }
 
 void TJwsData::DataFree() {
-    std::vector<TEntJwwBlockDef>().swap(EntBlockDef);
-    std::vector<TEntJwwLine>().swap(EntLine);
-    std::vector<TEntJwwEnko>().swap(EntEnko);
-    std::vector<TEntJwwTen>().swap(EntTen);
-    std::vector<TEntJwwMoji>().swap(EntMoji);
-    std::vector<TEntJwwSunpo>().swap(EntSunpo);
-    std::vector<TEntJwwSolid>().swap(EntSolid);
-    std::vector<TEntJwwBlock>().swap(EntBlock);
-    std::vector<TEntJwwBlockTree>().swap(EntBlockTree);
-    std::vector<TEntJwwNo>().swap(EntNo);
+    EntitiesFree();
     DataInit();
 }
 

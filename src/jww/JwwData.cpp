@@ -17,10 +17,6 @@ constexpr int32_t kMaxVersion = 700;
 // An image entry holds at least an empty name and its int32 size.
 constexpr size_t kMinImageBytes = 1 + 4;
 
-std::span<const std::byte> AsBytes(const std::string& s) {
-    return std::as_bytes(std::span<const char>(s.data(), s.size()));
-}
-
 std::filesystem::path ToPath(std::string_view utf8) {
     return std::filesystem::path(
         std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
@@ -93,17 +89,7 @@ void TJwwData::DataInit() {
 }
 
 void TJwwData::DataFree() {
-    // Swapping with empty vectors returns the memory, which clear() would keep.
-    std::vector<TEntJwwBlockDef>().swap(EntBlockDef);
-    std::vector<TEntJwwLine>().swap(EntLine);
-    std::vector<TEntJwwEnko>().swap(EntEnko);
-    std::vector<TEntJwwTen>().swap(EntTen);
-    std::vector<TEntJwwMoji>().swap(EntMoji);
-    std::vector<TEntJwwSunpo>().swap(EntSunpo);
-    std::vector<TEntJwwSolid>().swap(EntSolid);
-    std::vector<TEntJwwBlock>().swap(EntBlock);
-    std::vector<TEntJwwBlockTree>().swap(EntBlockTree);
-    std::vector<TEntJwwNo>().swap(EntNo);
+    EntitiesFree();
     DataInit();
 }
 

@@ -92,6 +92,20 @@ void TJwwEntities::EntitiesInit() {
     EntBlockNum = 0;
 }
 
+void TJwwEntities::EntitiesFree() {
+    std::vector<TEntJwwBlockDef>().swap(EntBlockDef);
+    std::vector<TEntJwwLine>().swap(EntLine);
+    std::vector<TEntJwwEnko>().swap(EntEnko);
+    std::vector<TEntJwwTen>().swap(EntTen);
+    std::vector<TEntJwwMoji>().swap(EntMoji);
+    std::vector<TEntJwwSunpo>().swap(EntSunpo);
+    std::vector<TEntJwwSolid>().swap(EntSolid);
+    std::vector<TEntJwwBlock>().swap(EntBlock);
+    std::vector<TEntJwwBlockTree>().swap(EntBlockTree);
+    std::vector<TEntJwwNo>().swap(EntNo);
+    EntitiesInit();
+}
+
 bool ReadJwwString(TByteCursor& cursor, std::string& out, bool& mojiEncode) {
     out.clear();
     if (cursor.AtEnd()) return true;

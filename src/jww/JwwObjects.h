@@ -40,6 +40,8 @@ struct TJwwEntities {
 
     // Empties every array (definitions with their members, the tree) and zeroes the counts.
     void EntitiesInit();
+    // As EntitiesInit, and returns the arrays' memory, which clearing keeps.
+    void EntitiesFree();
 };
 
 // ---- Strings ----

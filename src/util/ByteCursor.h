@@ -86,4 +86,9 @@ class TByteCursor {
     size_t pos_ = 0;
 };
 
+// The bytes of a file loaded into a string, for a cursor.
+inline std::span<const std::byte> AsBytes(const std::string& s) {
+    return std::as_bytes(std::span<const char>(s.data(), s.size()));
+}
+
 }  // namespace velmora
