@@ -591,6 +591,79 @@ TEST(JwwBlockBounds, MemberIndicesOutsideTheArraysAreSkipped) {
     EXPECT_EQ(s.ents.EntSunpoN, 0);
 }
 
+// Every byte of the object stream of a drawing whose definitions hold every kind of member,
+// patched: the explosion never fails and every value it computes is finite.
+TEST(JwwBlockBounds, PatchedDrawingsExplodeToFiniteValues) {
+    TJwwWriter w(700);
+    TEntJwwBlockDef inner = Def(2, "in");
+    AddMember(inner, Arc(5, 0.5, 0.2, 0.1, 2, false));
+    TEntJwwSolid ring;
+    ring.att.nPenStyle = 106;
+    ring.end_x = 4;
+    ring.end_y = 0.5;
+    ring.DPoint3_x = 1;
+    ring.DPoint3_y = 2;
+    AddMember(inner, ring);
+    TEntJwwBlockDef outer = Def(1, "out");
+    AddMember(outer, Line(1, 2, 3, 4));
+    TEntJwwTen marker;
+    marker.att.nPenStyle = 100;
+    marker.radKaitenKaku = 1;
+    AddMember(outer, marker);
+    AddMember(outer, Text("^@BMpic,10,5,1,2,3,4"));
+    TEntJwwSunpo dim = Dimension(true);
+    dim.Moji.att.nPenWidth = 0x02 | 0x20 | 0x40 | 2 * 4096;
+    AddMember(outer, dim);
+    AddMember(outer, Insert(2, 3, 0, 2, 0.5, 0.7));
+    w.AddBlockDef(outer);
+    w.AddBlockDef(inner);
+    w.AddBlock(Insert(1, 10, 10, -1.5, 2, 0.3));
+    const std::string full = w.Bytes();
+    const auto finite = [](std::initializer_list<double> vs) {
+        for (double v : vs)
+            if (!std::isfinite(v)) return false;
+        return true;
+    };
+    for (size_t i = w.ObjectStreamOffset(); i < full.size(); ++i) {
+        for (const uint8_t patch : {uint8_t{0}, uint8_t{0xFF}, uint8_t(full[i] + 1)}) {
+            std::string bytes = full;
+            bytes[i] = static_cast<char>(patch);
+            TJwwData d;
+            ReadJww(d, bytes);
+            const int32_t lines = d.EntLineN, arcs = d.EntEnkoN, texts = d.EntMojiN,
+                          dims = d.EntSunpoN, solids = d.EntSolidN;
+            ASSERT_TRUE(d.BlockExplode()) << i;
+            ASSERT_EQ(static_cast<int32_t>(d.EntNo.size()), d.Enthd.n1) << i;
+            for (int32_t k = lines; k < d.EntLineN; ++k) {
+                const TEntJwwLine& l = d.EntLine[k];
+                ASSERT_TRUE(finite({l.start_x, l.start_y, l.end_x, l.end_y})) << i;
+            }
+            for (int32_t k = arcs; k < d.EntEnkoN; ++k) {
+                const TEntJwwEnko& e = d.EntEnko[k];
+                ASSERT_TRUE(finite({e.start_x, e.dHankei, e.dHenpeiRitsu, e.radKaishiKaku,
+                                    e.radEnkoKaku, e.radKatamukiKaku}))
+                    << i;
+            }
+            for (int32_t k = texts; k < d.EntMojiN; ++k) {
+                const TEntJwwMoji& m = d.EntMoji[k];
+                ASSERT_TRUE(finite({m.start_x, m.end_y, m.dSizeX, m.dSizeY, m.degKakudo})) << i;
+            }
+            for (int32_t k = dims; k < d.EntSunpoN; ++k) {
+                const TEntJwwSunpo& m = d.EntSunpo[k];
+                ASSERT_TRUE(finite({m.Sen.end_x, m.Moji.start_x, m.Moji.end_y, m.Moji.degKakudo,
+                                    m.Te1.radKaitenKaku, m.Ho2.end_y}))
+                    << i;
+            }
+            for (int32_t k = solids; k < d.EntSolidN; ++k) {
+                const TEntJwwSolid& m = d.EntSolid[k];
+                ASSERT_TRUE(finite({m.start_x, m.end_x, m.end_y, m.DPoint2_x, m.DPoint2_y,
+                                    m.DPoint3_x, m.DPoint3_y}))
+                    << i;
+            }
+        }
+    }
+}
+
 TEST(JwwBlockCorpus, DrawingsWithBlocksExplode) {
     const auto files = CorpusFiles(".jww");
     if (files.empty()) GTEST_SKIP() << "no corpus";
