@@ -100,13 +100,7 @@ int32_t ParaAddress(const std::vector<std::string>& para, size_t i) {
 }
 
 std::string DecodeAnsi(std::string_view bytes) {
-    const std::string_view text = UpToNul(bytes);
-    // Code page 932 equals ASCII below 0x80; most names are empty or ASCII, and a drawing has
-    // 272 of them, so they skip the converter.
-    if (std::all_of(text.begin(), text.end(),
-                    [](char ch) { return static_cast<unsigned char>(ch) < 0x80; }))
-        return std::string(text);
-    return Cp932ToUtf8(text);
+    return Cp932ToUtf8(UpToNul(bytes));
 }
 
 std::string DecodeAnsiClean(std::string_view bytes) {

@@ -22,15 +22,6 @@ constexpr size_t kMinBlockDefBytes = 2 + 13 + 12 + 1 + 2;
 constexpr const char* kClassNames[8] = {"",          "CDataSen",    "CDataEnko",  "CDataTen",
                                         "CDataMoji", "CDataSunpou", "CDataSolid", "CDataBlock"};
 
-// Shift-JIS agrees with ASCII below 0x80, and most strings of a drawing (empty table names,
-// class names) are ASCII: they need no trip through the code page converter.
-std::string DecodeCp932(const std::string& raw) {
-    for (char c : raw) {
-        if (static_cast<unsigned char>(c) >= 0x80) return Cp932ToUtf8(raw);
-    }
-    return raw;
-}
-
 void CutAtNul(std::string& s) {
     const size_t nul = s.find('\0');
     if (nul != std::string::npos) s.resize(nul);
@@ -138,7 +129,7 @@ bool ReadJwwString(TByteCursor& cursor, std::string& out, bool& mojiEncode) {
         out = Utf16LeToUtf8(raw);
         mojiEncode = true;
     } else {
-        out = DecodeCp932(raw);
+        out = Cp932ToUtf8(raw);
     }
     CutAtNul(out);
     return true;
@@ -188,7 +179,7 @@ bool TJwwObjectReader::ReadClassName(std::string& name) {
     if (len > kMaxClassName) return Fail("File I/O Error: class name too long");
     std::string raw;
     if (!cursor_.ReadBytes(len, raw)) return Fail("File I/O Error: class name cut off");
-    name = DecodeCp932(raw);
+    name = Cp932ToUtf8(raw);
     CutAtNul(name);
     return true;
 }

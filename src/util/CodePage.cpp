@@ -1,5 +1,6 @@
 #include "util/CodePage.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 
@@ -121,6 +122,12 @@ std::string IconvConvert(const char* to, const char* from, std::string_view in, 
 }  // namespace
 
 std::string Cp932ToUtf8(std::string_view bytes) {
+    // Code page 932 agrees with ASCII below 0x80, and most texts of a drawing (empty names,
+    // class names) are ASCII: they need no trip through the platform's converter.
+    if (std::all_of(bytes.begin(), bytes.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        return std::string(bytes);
+    }
 #ifdef _WIN32
     if (bytes.empty()) return {};
     const int n =
