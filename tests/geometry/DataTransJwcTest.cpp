@@ -119,13 +119,13 @@ TEST_F(DosConversion, FiltersFollowTheirOwnFlags) {
         t.flg2 = f2;
         return std::tuple{l, a, t};
     };
-    struct Spec {
+    struct Case {
         const char* name;
         uint8_t typ, f1, f2, f3, lay;
         bool TConvertSettings::*box;
         bool lineOut, arcOut, tenOut;
     };
-    const Spec specs[] = {
+    const Case cases[] = {
         {"hidden layer", 1, 0, 0, 0, 0x21, &TConvertSettings::CB1, true, true, true},
         {"aux type 9", 9, 0, 0, 0, 0, &TConvertSettings::CB2, true, true, false},
         {"aux colour alone", 1, 0, 0, 0, 0, &TConvertSettings::CB2, false, false, false},
@@ -137,7 +137,7 @@ TEST_F(DosConversion, FiltersFollowTheirOwnFlags) {
         {"flg1 0x20 is no line hatch", 1, 0x20, 0, 0, 0, &TConvertSettings::CB4, false, false,
          true},
     };
-    for (const Spec& s : specs) {
+    for (const Case& s : cases) {
         SCOPED_TRACE(s.name);
         auto [line, arc, ten] = flags(s.typ, s.f1, s.f2, s.f3, s.lay);
         TJwcFile d;
