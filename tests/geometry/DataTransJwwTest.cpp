@@ -622,5 +622,57 @@ TEST_F(WindowsConversion, EachFileStartsAfresh) {
     EXPECT_EQ(fig.FigColKeyN, 265);
 }
 
+// Damaged symbols convert without a crash and within bounds: every prefix, and every byte
+// patched to +1, -1, 0 and 0xFF.
+TEST_F(WindowsConversion, DamagedSymbolsConvertSafely) {
+    TJwwWriter w;
+    w.AddLine(Line(1, 2, 3, 4));
+    w.AddArc(Curve(0, 0, 5, 0.5, 2, 0));
+    w.AddPoint(Point(1, 1));
+    w.AddSolid(CurvedSolid(102, 8, 0.5, 0, 0.4, 2, 6));
+    w.AddDimension(Dimension(Att(2), 1));
+    TEntJwwBlockDef inner;
+    inner.nNumber = 2;
+    inner.strName = "i";
+    test::AddMember(inner, Line(0, 0, 1, 0, Att(3)));
+    TEntJwwBlockDef outer;
+    outer.nNumber = 1;
+    outer.strName = "o";
+    test::AddMember(outer, Curve(0, 0, 1, 0, kTurn, 1));
+    TEntJwwBlock insert;
+    insert.att = Att(1);
+    insert.dBairitsuX = insert.dBairitsuY = 2;
+    insert.nNumber = 2;
+    test::AddMember(outer, insert);
+    w.AddBlockDef(inner);
+    w.AddBlockDef(outer);
+    insert.nNumber = 1;
+    w.AddBlock(insert);
+    const std::string full = test::JwsBytes(w);
+    conv.Settings.CB6 = true;
+
+    const auto convert = [&](const std::string& bytes) {
+        jws.FileInBytes(Buffer(bytes));
+        ResetAttributesForOtherFile(att);
+        jws.SetGAttLayer(att);
+        conv.DataTransJWS(jws);
+        EXPECT_LE(fig.Fig3DN, 100000);
+    };
+    for (size_t n = 0; n <= full.size(); ++n) {
+        SCOPED_TRACE(n);
+        convert(full.substr(0, n));
+    }
+    EXPECT_EQ(fig.Fig3DN, 1 + 12 + 2 + 12 + 7 + 12 + 1);
+    for (size_t i = 0; i < full.size(); ++i) {
+        for (const int delta : {1, -1, 0x100, 0x1FF}) {
+            SCOPED_TRACE(testing::Message() << "byte " << i << " change " << delta);
+            std::string bytes = full;
+            const int v = static_cast<unsigned char>(bytes[i]);
+            bytes[i] = static_cast<char>(delta == 0x100 ? 0 : delta == 0x1FF ? 0xFF : v + delta);
+            convert(bytes);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace velmora
