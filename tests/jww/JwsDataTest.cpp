@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
@@ -309,6 +310,37 @@ TEST(JwsFileIn, ReadsFromAFileAndFailsOnAMissingOne) {
     EXPECT_EQ(d.EntLineN, 0);
     d.DataFree();
     EXPECT_TRUE(d.Enthd.jwID.empty());
+}
+
+TEST(JwsFileIn, StringsLoseControlCharactersAndMarkUtf16) {
+    for (const TJwwStringForm form : {TJwwStringForm::Cp932, TJwwStringForm::Utf16}) {
+        SCOPED_TRACE(form == TJwwStringForm::Utf16 ? "UTF-16" : "CP932");
+        TJwwWriter w(700);
+        w.StringForm = form;
+        w.AddText(Text("記\t号\r\nX"));
+        TJwsData d;
+        ASSERT_TRUE(ReadJws(d, JwsBytes(w)));
+        ASSERT_EQ(d.EntMojiN, 1);
+        EXPECT_EQ(d.EntMoji[0].str, "記号X");
+        EXPECT_EQ(d.MojiEncode, form == TJwwStringForm::Utf16);
+    }
+}
+
+// A symbol has no image section whatever its version: bytes after the definitions are not
+// read as images.
+TEST(JwsFileIn, NeverReadsAnImageSection) {
+    TJwwWriter w(700);
+    w.AddLine(Line(1, 2, 3, 4));
+    w.AddImage("a.bmp", "image data");
+    TJwsData d;
+    d.BindImageExp = true;
+    d.BindImageExr = true;
+    TScopedTempDir dir;
+    d.BindImageFolder = dir.File("");
+    ASSERT_TRUE(ReadJws(d, JwsBytes(w) + w.ImageSectionBytes()));
+    EXPECT_EQ(d.EntLineN, 1);
+    EXPECT_EQ(d.BindImageN, 0);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }
 
 // Every prefix of a symbol reads without a crash, and what it keeps is a prefix of the whole.
