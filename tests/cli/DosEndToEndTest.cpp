@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/JwcEncoder.h"
+#include "support/TestFiles.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+using test::BinDir;
+using test::HaveCommand;
+using test::ReadBytes;
+using test::RunCommand;
+using test::SchemaFile;
+using test::TScopedTempDir;
+using test::WriteBytes;
+
+size_t Count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1))
+        ++n;
+    return n;
+}
+
+std::string Str(const std::vector<std::byte>& bytes) {
+    return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+test::TJwcFile Drawing() {
+    test::TJwcFile f;
+    f.groupScale[0] = 50;
+    f.lines.push_back({0, 0, 100, 0, 1, 2, 0});
+    test::TJwcArcRec circle;
+    circle.x = 50, circle.y = 50, circle.r = 20, circle.col = 3, circle.lay = 1;
+    f.arcs.push_back(circle);  // start equal to end: a full circle
+    f.tens.push_back({10, 10, 2, 5});
+    f.texts.push_back({0, -10, 30, -10, "図面"});
+    return f;
+}
+
+test::TJwkFile Symbol() {
+    test::TJwkFile f;
+    f.lines.push_back({0, 0, 10, 10, 1, 4, 0});
+    test::TJwcArcRec quarter;
+    quarter.r = 5, quarter.st = test::FixedDeg(0), quarter.et = test::FixedDeg(90);
+    f.arcs.push_back(quarter);
+    return f;
+}
+
+class DosEndToEnd : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        cli_ = (BinDir() / "velmora-cli").string();
+        if (!fs::exists(cli_)) GTEST_SKIP() << "velmora-cli not built";
+    }
+    test::TCommandResult Convert(const std::vector<std::string>& names) {
+        std::string cmd =
+            "'" + cli_ + "' --settings '" + dir_.File("none.dat") + "' -o '" + dir_.File("") + "'";
+        for (const std::string& n : names)
+            cmd += " '" + dir_.File(n) + "'";
+        return RunCommand(cmd + " 2>/dev/null </dev/null");
+    }
+    std::string Dae(const std::string& name) { return ReadBytes(dir_.Path() / name); }
+
+    TScopedTempDir dir_;
+    std::string cli_;
+};
+
+// 12 segments per circle with the default settings, a "+" marker of two segments per point;
+// texts are not converted.
+TEST_F(DosEndToEnd, DrawingAndSymbolBecomeDocuments) {
+    WriteBytes(dir_.Path() / "plan.jwc", Str(test::EncodeJwc(Drawing())));
+    WriteBytes(dir_.Path() / "part.jwk", Str(test::EncodeJwk(Symbol())));
+    const auto r = Convert({"plan.jwc", "part.jwk"});
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(Count(r.out, "変換完了"), 2u) << r.out;
+
+    const std::string plan = Dae("plan.dae");
+    EXPECT_EQ(Count(plan, "<lines count=\"1\""), 1u + 12u + 2u);
+    // DOS colour bytes are their own keys; layers as stored.
+    for (const char* id : {"layer0-C2", "layer1-C3", "layer2-C5"}) {
+        EXPECT_NE(plan.find(std::string("<geometry id=\"") + id + "\""), std::string::npos) << id;
+    }
+    const std::string part = Dae("part.dae");
+    EXPECT_EQ(Count(part, "<lines count=\"1\""), 1u + 12u);
+
+    if (const auto schema = SchemaFile(); schema && HaveCommand("xmllint")) {
+        for (const char* name : {"plan.dae", "part.dae"}) {
+            const auto v = RunCommand("xmllint --noout --schema '" + schema->string() + "' '" +
+                                      dir_.File(name) + "' 2>&1");
+            EXPECT_EQ(v.status, 0) << name << ": " << v.out;
+        }
+    }
+    if (HaveCommand("assimp")) {
+        for (const char* name : {"plan.dae", "part.dae"}) {
+            const auto v = RunCommand("assimp info '" + dir_.File(name) + "' 2>&1");
+            EXPECT_EQ(v.status, 0) << name << ": " << v.out;
+            EXPECT_NE(v.out.find("Vertices:"), std::string::npos) << name << ": " << v.out;
+        }
+    }
+}
+
+// The extension picks the reader; a drawing under a symbol's extension (or the reverse) is
+// refused by that reader's check and yields no output.
+TEST_F(DosEndToEnd, AWrongExtensionFailsWithoutOutput) {
+    WriteBytes(dir_.Path() / "plan.jwk", Str(test::EncodeJwc(Drawing())));
+    WriteBytes(dir_.Path() / "part.jwc", Str(test::EncodeJwk(Symbol())));
+    const auto r = Convert({"plan.jwk", "part.jwc"});
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_EQ(Count(r.out, "変換失敗"), 2u) << r.out;
+    EXPECT_FALSE(fs::exists(dir_.Path() / "plan.dae"));
+    EXPECT_FALSE(fs::exists(dir_.Path() / "part.dae"));
+}
+
+}  // namespace
+}  // namespace velmora
