@@ -357,6 +357,41 @@ TEST_F(CliConversion, OneLineGivesExactlyOneGeometry) {
     ExpectValidAgainstSchema(dir.File("line.dae"));
 }
 
+TEST_F(CliConversion, SymbolTakesItsGroupZeroScaleAndSxfKey) {
+    TScopedTempDir dir;
+    TJwwWriter w;
+    TEntJwwAttr a = Att(150, 2);
+    a.nGLayer = 1;
+    w.AddLine(Line(0, 0, 10, 0, a));
+    test::TJwsHeaderValues h;
+    h.adScale[0] = 100;
+    h.adScale[1] = 5;
+    WriteBytes(dir.Path() / "sym.jws", test::JwsBytes(w, h));
+    const test::TCommandResult r = Cli(dir.File(""), {dir.File("sym.jws")});
+    ASSERT_EQ(r.status, 0) << r.out;
+    const std::string doc = ReadBytes(dir.Path() / "sym.dae");
+    EXPECT_NE(doc.find("<float_array id=\"layer18-C59-Pos-array\" count=\"6\">\r\n"
+                       "          0.000000000 0.000000000 0.000000000 1.000000000 0.000000000 "
+                       "0.000000000\r\n"),
+              std::string::npos);
+    EXPECT_NE(doc.find("<node id=\"Layer18\" name=\"Layer18\">"), std::string::npos);
+}
+
+// The two Windows readers do not take each other's files.
+TEST_F(CliConversion, DrawingAndSymbolUnderEachOthersExtensionFail) {
+    TScopedTempDir dir;
+    TJwwWriter w;
+    w.AddLine(Line(0, 0, 1000, 0));
+    WriteBytes(dir.Path() / "drawing.jws", w.Bytes());
+    WriteBytes(dir.Path() / "symbol.jww", test::JwsBytes(w));
+    const test::TCommandResult r =
+        Cli(dir.File(""), {dir.File("drawing.jws"), dir.File("symbol.jww")});
+    EXPECT_NE(r.status, 0);
+    EXPECT_EQ(r.out.find("変換完了"), std::string::npos) << r.out;
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "drawing.dae"));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "symbol.dae"));
+}
+
 // ---- Real drawings and symbols ----
 
 TEST_F(CliConversion, EveryCorpusFileConvertsIntoAValidDocument) {
