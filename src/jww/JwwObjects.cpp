@@ -231,9 +231,11 @@ void TJwwObjectReader::ReadAttr(TByteCursor& c, TEntJwwAttr& att) const {
 }
 
 // Reads up to the attribute block plus sizeAfterAttr bytes into the scratch buffer and points
-// part at it. Returns how many bytes the data delivered: 0 is the format's failed read; a short
-// read leaves the undelivered fields zero.
-size_t TJwwObjectReader::FixedPart(size_t sizeAfterAttr, TByteCursor& part) {
+// part at it; undelivered fields read as zero. False unless the whole part was there: a fixed
+// part cut off by the end of the data holds zeros where its coordinates should be, and kept it
+// would become a stray line to the origin, so it counts as the format's failed read and the
+// object is dropped.
+bool TJwwObjectReader::FixedPart(size_t sizeAfterAttr, TByteCursor& part) {
     const size_t n = attrSize_ + sizeAfterAttr;
     const size_t delivered = std::min(n, cursor_.Remaining());
     if (delivered < n) truncated_ = true;
@@ -242,23 +244,23 @@ size_t TJwwObjectReader::FixedPart(size_t sizeAfterAttr, TByteCursor& part) {
     cursor_.ReadSpan(delivered, bytes);
     if (delivered > 0) std::memcpy(scratch_, bytes.data(), delivered);
     part = TByteCursor(std::span<const std::byte>(scratch_, n));
-    return delivered;
+    return delivered == n;
 }
 
 bool TJwwObjectReader::ReadLineData(TEntJwwLine& e) {
     TByteCursor p;
-    const size_t got = FixedPart(32, p);
+    const bool got = FixedPart(32, p);
     ReadAttr(p, e.att);
     p.ReadF64(e.start_x);
     p.ReadF64(e.start_y);
     p.ReadF64(e.end_x);
     p.ReadF64(e.end_y);
-    return got > 0;
+    return got;
 }
 
 bool TJwwObjectReader::ReadEnkoData(TEntJwwEnko& e) {
     TByteCursor p;
-    const size_t got = FixedPart(60, p);
+    const bool got = FixedPart(60, p);
     ReadAttr(p, e.att);
     p.ReadF64(e.start_x);
     p.ReadF64(e.start_y);
@@ -268,12 +270,12 @@ bool TJwwObjectReader::ReadEnkoData(TEntJwwEnko& e) {
     p.ReadF64(e.radKatamukiKaku);
     p.ReadF64(e.dHenpeiRitsu);
     p.ReadU32(e.bZenEnFlg);
-    return got > 0;
+    return got;
 }
 
 bool TJwwObjectReader::ReadTenData(TEntJwwTen& e) {
     TByteCursor p;
-    const size_t got = FixedPart(20, p);
+    const bool got = FixedPart(20, p);
     ReadAttr(p, e.att);
     p.ReadF64(e.start_x);
     p.ReadF64(e.start_y);
@@ -296,12 +298,12 @@ bool TJwwObjectReader::ReadTenData(TEntJwwTen& e) {
     } else {
         SetPointDefaults(e);
     }
-    return got > 0;
+    return got;
 }
 
 bool TJwwObjectReader::ReadMojiData(TEntJwwMoji& e) {
     TByteCursor p;
-    const size_t got = FixedPart(68, p);
+    const bool got = FixedPart(68, p);
     ReadAttr(p, e.att);
     p.ReadF64(e.start_x);
     p.ReadF64(e.start_y);
@@ -314,7 +316,7 @@ bool TJwwObjectReader::ReadMojiData(TEntJwwMoji& e) {
     p.ReadF64(e.degKakudo);
     if (!ReadString(e.strFontName) || !ReadString(e.str)) return false;
     RepairMoji(e);
-    return got > 0;
+    return got;
 }
 
 bool TJwwObjectReader::ReadSunpoData(TEntJwwSunpo& e) {
@@ -356,7 +358,7 @@ bool TJwwObjectReader::ReadSunpoData(TEntJwwSunpo& e) {
 
 bool TJwwObjectReader::ReadSolidData(TEntJwwSolid& e) {
     TByteCursor p;
-    const size_t got = FixedPart(64, p);
+    const bool got = FixedPart(64, p);
     ReadAttr(p, e.att);
     p.ReadF64(e.start_x);
     p.ReadF64(e.start_y);
@@ -376,12 +378,12 @@ bool TJwwObjectReader::ReadSolidData(TEntJwwSolid& e) {
             cursor_.ReadU8(b[i]);
         e.Color = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
     }
-    return got > 0;
+    return got;
 }
 
 bool TJwwObjectReader::ReadBlockData(TEntJwwBlock& e) {
     TByteCursor p;
-    const size_t got = FixedPart(44, p);
+    const bool got = FixedPart(44, p);
     ReadAttr(p, e.att);
     p.ReadF64(e.DPKijunTen_x);
     p.ReadF64(e.DPKijunTen_y);
@@ -389,7 +391,7 @@ bool TJwwObjectReader::ReadBlockData(TEntJwwBlock& e) {
     p.ReadF64(e.dBairitsuY);
     p.ReadF64(e.radKaitenKaku);
     p.ReadU32(e.nNumber);
-    return got > 0;
+    return got;
 }
 
 bool TJwwObjectReader::ReadObject(TList& list, int32_t kind, int32_t& index) {
@@ -483,7 +485,7 @@ bool TJwwObjectReader::ReadBlockDef(TEntJwwBlockDef& def, uint32_t position) {
         if (!cursor_.ReadU32(ignored)) return Fail("end of data inside a class tag");
     }
     TByteCursor p;
-    if (FixedPart(12, p) == 0) return Fail("File I/O Error: block definition");
+    if (!FixedPart(12, p)) return Fail("File I/O Error: block definition");
     ReadAttr(p, def.att);
     p.ReadU32(def.nNumber);
     p.ReadU32(def.bRefferd);

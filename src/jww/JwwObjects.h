@@ -105,7 +105,7 @@ class TJwwObjectReader {
     bool ReadObject(TList& list, int32_t kind, int32_t& index);
 
     void ReadAttr(TByteCursor& c, TEntJwwAttr& att) const;
-    size_t FixedPart(size_t sizeAfterAttr, TByteCursor& part);
+    bool FixedPart(size_t sizeAfterAttr, TByteCursor& part);
     bool ReadLineData(TEntJwwLine& e);
     bool ReadEnkoData(TEntJwwEnko& e);
     bool ReadTenData(TEntJwwTen& e);
