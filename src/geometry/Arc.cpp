@@ -33,6 +33,23 @@ T3Dpoint Scaled(const T3Dpoint& p, double sc) {
     return {p.x * sc, p.y * sc, 0};
 }
 
+// Walks the chain of n + 1 points from parameter angle sa in n equal steps of da / n (the
+// angle accumulated step by step, as every routine divides it), scaled by sc, and hands each
+// of the first `divisions` consecutive pairs to emit.
+template <typename TEmit>
+void WalkChain(const TCurveFrame& f, double sc, double sa, double da, int n, int divisions,
+               TEmit emit) {
+    const double step = da / n;
+    double t = sa;
+    T3Dpoint prev = Scaled(f.At(t), sc);
+    for (int i = 1; i <= divisions; ++i) {
+        t += step;
+        const T3Dpoint p = Scaled(f.At(t), sc);
+        emit(prev, p);
+        prev = p;
+    }
+}
+
 }  // namespace
 
 int TConverter::ArcDivisionCount(double cr, double da) const {
@@ -81,33 +98,21 @@ void TConverter::DataTransSubArc1(int la, int co, double sc, double cx, double c
                                   double ch, double ka, double sa, double da) {
     if (!AllFinite({sc, cx, cy, cr, ch, ka, sa, da})) return;
     const int n = ArcDivisionCount(cr, da);
-    const TCurveFrame f(cx, cy, cr, ch, ka);
-    const double step = da / n;
-    double t = sa;
-    T3Dpoint prev = Scaled(f.At(t), sc);
-    for (int i = 1; i <= n; ++i) {
-        t += step;
-        const T3Dpoint p = Scaled(f.At(t), sc);
-        DataTransSubLine(la, co, prev.x, prev.y, p.x, p.y);
-        prev = p;
-    }
+    WalkChain(TCurveFrame(cx, cy, cr, ch, ka), sc, sa, da, n, n,
+              [&](const T3Dpoint& a, const T3Dpoint& b) {
+                  DataTransSubLine(la, co, a.x, a.y, b.x, b.y);
+              });
 }
 
 void TConverter::DataTransSubArc2(int la, int co, double sc, double cx, double cy, double cr,
                                   double ch, double ka, double sa, double da) {
     if (!AllFinite({sc, cx, cy, cr, ch, ka, sa, da})) return;
     const int n = ArcDivisionCount(cr, da);
-    const TCurveFrame f(cx, cy, cr, ch, ka);
     const T3Dpoint c{cx * sc, cy * sc, 0};
-    const double step = da / n;
-    double t = sa;
-    T3Dpoint prev = Scaled(f.At(t), sc);
-    for (int i = 1; i <= n; ++i) {
-        t += step;
-        const T3Dpoint p = Scaled(f.At(t), sc);
-        DataTransSubTri(la, co, c.x, c.y, prev.x, prev.y, p.x, p.y);
-        prev = p;
-    }
+    WalkChain(TCurveFrame(cx, cy, cr, ch, ka), sc, sa, da, n, n,
+              [&](const T3Dpoint& a, const T3Dpoint& b) {
+                  DataTransSubTri(la, co, c.x, c.y, a.x, a.y, b.x, b.y);
+              });
 }
 
 void TConverter::DataTransSubArc3(int la, int co, double sc, double cx, double cy, double cr,
@@ -116,16 +121,10 @@ void TConverter::DataTransSubArc3(int la, int co, double sc, double cx, double c
     const int n = ArcDivisionCount(cr, da);
     const TCurveFrame f(cx, cy, cr, ch, ka);
     const T3Dpoint e = Scaled(f.At(sa + da), sc);
-    const double step = da / n;
-    double t = sa;
-    T3Dpoint prev = Scaled(f.At(t), sc);
     // The last division would be the sliver E, P[n-1], P[n] with P[n] at E: no area.
-    for (int i = 1; i <= n - 1; ++i) {
-        t += step;
-        const T3Dpoint p = Scaled(f.At(t), sc);
-        DataTransSubTri(la, co, e.x, e.y, prev.x, prev.y, p.x, p.y);
-        prev = p;
-    }
+    WalkChain(f, sc, sa, da, n, n - 1, [&](const T3Dpoint& a, const T3Dpoint& b) {
+        DataTransSubTri(la, co, e.x, e.y, a.x, a.y, b.x, b.y);
+    });
 }
 
 void TConverter::DataTransSubArc4(int la, int co, double sc, double cx, double cy, double cr,
@@ -166,16 +165,9 @@ void TConverter::DataTransSubArc4(int la, int co, double sc, double cx, double c
         }
     }
     const T3Dpoint apex = Scaled(f.Place(ax, ay), sc);
-
-    const double step = da / n;
-    double t = sa;
-    T3Dpoint prev = Scaled(f.At(t), sc);
-    for (int i = 1; i <= n; ++i) {
-        t += step;
-        const T3Dpoint p = Scaled(f.At(t), sc);
-        DataTransSubTri(la, co, apex.x, apex.y, prev.x, prev.y, p.x, p.y);
-        prev = p;
-    }
+    WalkChain(f, sc, sa, da, n, n, [&](const T3Dpoint& a, const T3Dpoint& b) {
+        DataTransSubTri(la, co, apex.x, apex.y, a.x, a.y, b.x, b.y);
+    });
 }
 
 void TConverter::DataTransSubArc5(int la, int co, double sc, double cx, double cy, double cr,
