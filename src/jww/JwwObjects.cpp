@@ -394,50 +394,31 @@ bool TJwwObjectReader::ReadBlockData(TEntJwwBlock& e) {
     return got;
 }
 
+template <typename T>
+bool TJwwObjectReader::ReadInto(std::vector<T>& arr, int32_t& count,
+                                bool (TJwwObjectReader::*read)(T&), int32_t& index) {
+    T e;
+    if (!(this->*read)(e)) return false;
+    Append(arr, count, std::move(e), index);
+    return true;
+}
+
 bool TJwwObjectReader::ReadObject(TList& list, int32_t kind, int32_t& index) {
     switch (kind) {
-        case kJwwLine: {
-            TEntJwwLine e;
-            if (!ReadLineData(e)) return false;
-            Append(list.line, list.lineN, std::move(e), index);
-            return true;
-        }
-        case kJwwEnko: {
-            TEntJwwEnko e;
-            if (!ReadEnkoData(e)) return false;
-            Append(list.enko, list.enkoN, std::move(e), index);
-            return true;
-        }
-        case kJwwTen: {
-            TEntJwwTen e;
-            if (!ReadTenData(e)) return false;
-            Append(list.ten, list.tenN, std::move(e), index);
-            return true;
-        }
-        case kJwwMoji: {
-            TEntJwwMoji e;
-            if (!ReadMojiData(e)) return false;
-            Append(list.moji, list.mojiN, std::move(e), index);
-            return true;
-        }
-        case kJwwSunpo: {
-            TEntJwwSunpo e;
-            if (!ReadSunpoData(e)) return false;
-            Append(list.sunpo, list.sunpoN, std::move(e), index);
-            return true;
-        }
-        case kJwwSolid: {
-            TEntJwwSolid e;
-            if (!ReadSolidData(e)) return false;
-            Append(list.solid, list.solidN, std::move(e), index);
-            return true;
-        }
-        case kJwwBlock: {
-            TEntJwwBlock e;
-            if (!ReadBlockData(e)) return false;
-            Append(list.block, list.blockN, std::move(e), index);
-            return true;
-        }
+        case kJwwLine:
+            return ReadInto(list.line, list.lineN, &TJwwObjectReader::ReadLineData, index);
+        case kJwwEnko:
+            return ReadInto(list.enko, list.enkoN, &TJwwObjectReader::ReadEnkoData, index);
+        case kJwwTen:
+            return ReadInto(list.ten, list.tenN, &TJwwObjectReader::ReadTenData, index);
+        case kJwwMoji:
+            return ReadInto(list.moji, list.mojiN, &TJwwObjectReader::ReadMojiData, index);
+        case kJwwSunpo:
+            return ReadInto(list.sunpo, list.sunpoN, &TJwwObjectReader::ReadSunpoData, index);
+        case kJwwSolid:
+            return ReadInto(list.solid, list.solidN, &TJwwObjectReader::ReadSolidData, index);
+        case kJwwBlock:
+            return ReadInto(list.block, list.blockN, &TJwwObjectReader::ReadBlockData, index);
         default:
             return false;
     }

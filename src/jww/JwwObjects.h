@@ -103,6 +103,10 @@ class TJwwObjectReader {
     bool ReadCount(uint32_t& count);
     // Reads the object data of one kind; false drops the object, failed_ ends the read.
     bool ReadObject(TList& list, int32_t kind, int32_t& index);
+    // Reads one object with read and, when it was read, appends it as the list's next entry.
+    template <typename T>
+    bool ReadInto(std::vector<T>& arr, int32_t& count, bool (TJwwObjectReader::*read)(T&),
+                  int32_t& index);
 
     void ReadAttr(TByteCursor& c, TEntJwwAttr& att) const;
     bool FixedPart(size_t sizeAfterAttr, TByteCursor& part);
