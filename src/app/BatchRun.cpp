@@ -187,6 +187,7 @@ TRunReport TBatchRun::RunProc() {
             break;
         }
         platform_.AddLog("　…… " + result.Result);
+        platform_.FileDone(src, result);
         if (result.Result == kConverted) {
             ++report.Converted;
         } else {

@@ -5,6 +5,8 @@
 
 namespace velmora {
 
+struct TFileResult;
+
 // What the batch run needs from the front end that hosts it: shell folders, the keyboard,
 // dialogs, the event loop and the log. The window and the command line implement it; tests use
 // a fake. Every call comes from the one thread that runs the batch.
@@ -33,6 +35,12 @@ class IPlatform {
     virtual void ClearLog() = 0;
     virtual void AddLog(const std::string& line) = 0;
     virtual void ShowLogPage() = 0;
+    // Called once per converted or failed file, after its outcome line: a front end may tell
+    // more than the log line does (the command line's standard error).
+    virtual void FileDone(const std::string& src, const TFileResult& result) {
+        (void)src;
+        (void)result;
+    }
 };
 
 }  // namespace velmora
