@@ -1,0 +1,245 @@
+// End-to-end cost of converting drawings of 100 k, 1 M and 5 M entities with velmora-cli,
+// against writing the same number of output bytes with `head -c N /dev/zero > f`, which is the
+// least any converter has to spend on its document. Each size runs the converter and the
+// baseline in turn; the table gives the medians, the peak memory of the converter and its
+// output rate.
+//
+// Usage: bench_end_to_end [--runs=N] [--sizes=100000,1000000,5000000] [--cli=PATH] [DIR]
+// DIR (default: the temporary folder) holds the drawings and documents while they are measured.
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "support/JwwEncoder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace velmora;
+
+TEntJwwAttr Attr(int i) {
+    TEntJwwAttr a;
+    a.nPenColor = static_cast<uint16_t>(1 + i % 8);
+    a.nPenWidth = 1;
+    a.nPenStyle = 1;
+    a.nLayer = static_cast<uint16_t>(i % 16);
+    a.nGLayer = static_cast<uint16_t>(i / 16 % 4);
+    return a;
+}
+
+// A plan-like mix per 100 entities: 62 lines, 14 arcs and circles, 8 solids, 8 texts, 4 points
+// and 4 placements of one small block of four lines, scattered over a 100 m sheet.
+std::string BuildDrawing(int entities) {
+    test::TJwwWriter w(700);
+    TEntJwwBlockDef def;
+    def.nNumber = 1;
+    def.strName = "door";
+    for (int k = 0; k < 4; ++k) {
+        TEntJwwLine l;
+        l.att = Attr(k);
+        const double a = k * std::numbers::pi / 2;
+        l.start_x = 450 * std::cos(a);
+        l.start_y = 450 * std::sin(a);
+        l.end_x = 450 * std::cos(a + std::numbers::pi / 2);
+        l.end_y = 450 * std::sin(a + std::numbers::pi / 2);
+        test::AddMember(def, l);
+    }
+    w.AddBlockDef(def);
+
+    uint32_t seed = 12345;
+    const auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<double>(seed >> 8) / static_cast<double>(1u << 24);
+    };
+    for (int i = 0; i < entities; ++i) {
+        const double x = next() * 100000, y = next() * 100000;
+        const int kind = i % 100;
+        if (kind < 62) {
+            TEntJwwLine l;
+            l.att = Attr(i);
+            l.start_x = x;
+            l.start_y = y;
+            l.end_x = x + next() * 3000;
+            l.end_y = y + next() * 3000;
+            w.AddLine(l);
+        } else if (kind < 76) {
+            TEntJwwEnko e;
+            e.att = Attr(i);
+            e.start_x = x;
+            e.start_y = y;
+            e.dHankei = 100 + next() * 1500;
+            e.dHenpeiRitsu = 1;
+            if (kind < 70) {
+                e.radEnkoKaku = 2 * std::numbers::pi;
+                e.bZenEnFlg = 1;
+            } else {
+                e.radKaishiKaku = next() * 6;
+                e.radEnkoKaku = 0.5 + next() * 3;
+            }
+            w.AddArc(e);
+        } else if (kind < 84) {
+            TEntJwwSolid s;
+            s.att = Attr(i);
+            s.start_x = x;
+            s.start_y = y;
+            s.end_x = x + 900;
+            s.end_y = y;
+            s.DPoint2_x = x + 900;
+            s.DPoint2_y = y + 600;
+            s.DPoint3_x = x;
+            s.DPoint3_y = y + 600;
+            w.AddSolid(s);
+        } else if (kind < 92) {
+            TEntJwwMoji m;
+            m.att = Attr(i);
+            m.start_x = x;
+            m.start_y = y;
+            m.end_x = x + 2000;
+            m.end_y = y;
+            m.dSizeX = m.dSizeY = 250;
+            m.strFontName = "MS Gothic";
+            m.str = "ROOM " + std::to_string(i);
+            w.AddText(m);
+        } else if (kind < 96) {
+            TEntJwwTen t;
+            t.att = Attr(i);
+            t.start_x = x;
+            t.start_y = y;
+            w.AddPoint(t);
+        } else {
+            TEntJwwBlock b;
+            b.att = Attr(i);
+            b.DPKijunTen_x = x;
+            b.DPKijunTen_y = y;
+            b.dBairitsuX = b.dBairitsuY = 1;
+            b.radKaitenKaku = next() * 6;
+            b.nNumber = 1;
+            w.AddBlock(b);
+        }
+    }
+    return w.Bytes();
+}
+
+struct TChild {
+    double seconds = 0;
+    long peakKiB = 0;
+    int status = -1;
+};
+
+// Runs argv to its end; the peak resident set is the child's own.
+TChild Spawn(const std::vector<std::string>& argv) {
+    std::vector<char*> args;
+    for (const std::string& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    TChild c;
+    const auto t0 = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int devnull = ::open("/dev/null", O_WRONLY);
+        if (devnull >= 0) dup2(devnull, STDOUT_FILENO);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage ru{};
+    if (pid < 0 || wait4(pid, &status, 0, &ru) < 0) return c;
+    c.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    c.peakKiB = ru.ru_maxrss;
+    c.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return c;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+void DropOutputs(const fs::path& dir) {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(dir, ec))
+        if (entry.path().extension() == ".dae" || entry.path().extension() == ".bin")
+            fs::remove(entry.path(), ec);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int runs = 3;
+    std::vector<int> sizes = {100000, 1000000, 5000000};
+    fs::path cli = fs::path(argv[0]).parent_path() / "velmora-cli";
+    fs::path dir = fs::temp_directory_path() / "velmora_bench_e2e";
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a.rfind("--runs=", 0) == 0) {
+            runs = std::max(1, std::atoi(a.c_str() + 7));
+        } else if (a.rfind("--sizes=", 0) == 0) {
+            sizes.clear();
+            for (size_t p = 8; p < a.size();) {
+                sizes.push_back(std::atoi(a.c_str() + p));
+                const size_t comma = a.find(',', p);
+                p = comma == std::string::npos ? a.size() : comma + 1;
+            }
+        } else if (a.rfind("--cli=", 0) == 0) {
+            cli = a.substr(6);
+        } else {
+            dir = a;
+        }
+    }
+    fs::create_directories(dir);
+    cli = fs::absolute(cli);
+
+    std::printf("%-9s %9s %10s %9s %9s %7s %10s %9s\n", "entities", "input MB", "output MB",
+                "velmora s", "write s", "ratio", "peak MiB", "out MB/s");
+    for (const int n : sizes) {
+        const fs::path drawing = dir / ("bench_" + std::to_string(n) + ".jww");
+        {
+            const std::string bytes = BuildDrawing(n);
+            std::ofstream(drawing, std::ios::binary)
+                .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        }
+        std::vector<double> conv, base;
+        long peak = 0;
+        uintmax_t outBytes = 0;
+        for (int r = 0; r < runs; ++r) {
+            DropOutputs(dir);
+            const TChild c =
+                Spawn({cli.string(), "--solids=on", "-o", dir.string(), drawing.string()});
+            const fs::path dae = dir / ("bench_" + std::to_string(n) + ".dae");
+            std::error_code ec;
+            outBytes = fs::file_size(dae, ec);
+            if (c.status != 0 || ec) {
+                std::fprintf(stderr, "conversion of %s failed (status %d)\n",
+                             drawing.string().c_str(), c.status);
+                return 1;
+            }
+            conv.push_back(c.seconds);
+            peak = std::max(peak, c.peakKiB);
+            DropOutputs(dir);
+            const std::string cmd = "head -c " + std::to_string(outBytes) + " /dev/zero > '" +
+                                    (dir / "baseline.bin").string() + "'";
+            base.push_back(Spawn({"/bin/sh", "-c", cmd}).seconds);
+        }
+        DropOutputs(dir);
+        const double inMB = static_cast<double>(fs::file_size(drawing)) / 1e6;
+        fs::remove(drawing);
+        const double outMB = static_cast<double>(outBytes) / 1e6;
+        const double v = Median(conv), b = Median(base);
+        std::printf("%-9d %9.1f %10.1f %9.2f %9.2f %6.2fx %10.0f %9.0f\n", n, inMB, outMB, v, b,
+                    v / b, static_cast<double>(peak) / 1024, outMB / v);
+        std::fflush(stdout);
+    }
+    return 0;
+}
