@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <limits>
 #include <unordered_map>
 
@@ -48,18 +46,6 @@ bool HasJwcMagic(std::span<const std::byte> data, std::string_view magic) {
     std::string head;
     c.ReadBytes(std::min<size_t>(c.Remaining(), 20), head);
     return UpToNul(head) == magic;
-}
-
-bool ReadFilePrefix(const std::string& fn, size_t n, std::string& out) {
-    std::error_code ec;
-    const std::filesystem::path path(std::u8string(fn.begin(), fn.end()));
-    if (!std::filesystem::is_regular_file(path, ec)) return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    out.assign(n, '\0');
-    in.read(out.data(), static_cast<std::streamsize>(n));
-    out.resize(static_cast<size_t>(in.gcount()));
-    return true;
 }
 
 std::vector<std::string> SplitPara(std::string_view text, int count) {

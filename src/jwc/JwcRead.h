@@ -27,8 +27,6 @@ inline constexpr std::string_view kJwkMagic = "jw_cad(c)sym........";
 
 // True when the first 20 bytes, taken up to their first NUL, equal magic.
 bool HasJwcMagic(std::span<const std::byte> data, std::string_view magic);
-// The first n bytes of a file (fewer when it is shorter); false when it cannot be opened.
-bool ReadFilePrefix(const std::string& fn, size_t n, std::string& out);
 
 // Splits a header block at commas into count parameters, each "0" until filled. Splitting
 // stops at the first piece without a comma, after a comma with nothing behind it, or after

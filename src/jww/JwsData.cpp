@@ -67,8 +67,8 @@ bool TJwsData::FileCheckBytes(std::span<const std::byte> data) {
 
 bool TJwsData::FileCheck(std::string_view FName) {
     try {
-        const auto data = ReadWholeFile(FName);
-        return data && FileCheckBytes(AsBytes(*data));
+        std::string head;
+        return ReadFilePrefix(FName, kVersionOffset + 4, head) && FileCheckBytes(AsBytes(head));
     } catch (const std::bad_alloc&) {
         return false;
     }

@@ -14,6 +14,8 @@ namespace {
 
 constexpr int32_t kMinVersion = 220;
 constexpr int32_t kMaxVersion = 700;
+// The magic "JwwData." and the version behind it: all that a file check tests.
+constexpr size_t kCheckedBytes = 8 + 4;
 // An image entry holds at least an empty name and its int32 size.
 constexpr size_t kMinImageBytes = 1 + 4;
 
@@ -122,8 +124,8 @@ bool TJwwData::FileCheckBytes(std::span<const std::byte> data) {
 
 bool TJwwData::FileCheck(std::string_view FName) {
     try {
-        const auto data = ReadWholeFile(FName);
-        return data && FileCheckBytes(AsBytes(*data));
+        std::string head;
+        return ReadFilePrefix(FName, kCheckedBytes, head) && FileCheckBytes(AsBytes(head));
     } catch (const std::bad_alloc&) {
         return false;
     }

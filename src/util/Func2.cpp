@@ -439,4 +439,15 @@ std::optional<std::string> ReadWholeFile(std::string_view fn) {
     return data;
 }
 
+bool ReadFilePrefix(std::string_view fn, size_t n, std::string& out) {
+    std::error_code ec;
+    if (!fs::is_regular_file(ToPath(fn), ec)) return false;
+    std::ifstream in(ToPath(fn), std::ios::binary);
+    if (!in) return false;
+    out.assign(n, '\0');
+    in.read(out.data(), static_cast<std::streamsize>(n));
+    out.resize(static_cast<size_t>(in.gcount()));
+    return true;
+}
+
 }  // namespace velmora

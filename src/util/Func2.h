@@ -99,5 +99,8 @@ bool EraseFile(std::string_view fn);
 bool EraseFolder(std::string_view dir);
 // Whole file into memory; std::nullopt when it cannot be read.
 std::optional<std::string> ReadWholeFile(std::string_view fn);
+// The first n bytes of a regular file (fewer when it is shorter); false when it cannot be
+// opened. File checks test a few header bytes and need not load a drawing of any size.
+bool ReadFilePrefix(std::string_view fn, size_t n, std::string& out);
 
 }  // namespace velmora
