@@ -1,9 +1,20 @@
 #include "app/BatchRun.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <exception>
+#include <filesystem>
+#include <fstream>
 #include <numbers>
 #include <utility>
+
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "app/Settings.h"
 #include "util/Func2.h"
@@ -36,7 +47,72 @@ class TRunningGuard {
     bool& flag_;
 };
 
+std::filesystem::path PathOf(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+// Why a reader refused a file, as far as its first bytes tell.
+std::string RejectReason(const std::string& src, const std::string& ext) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(PathOf(src), ec);
+    if (ec) return "cannot be read (" + ec.message() + ")";
+    if (size == 0) return "empty file";
+    if (ext == ".jww" || ext == ".jws") {
+        std::ifstream in(PathOf(src), std::ios::binary);
+        char head[12] = {};
+        in.read(head, sizeof head);
+        const std::string magic = ext == ".jww" ? "JwwData." : "JwsData.";
+        if (in.gcount() == sizeof head && std::string(head, 8) == magic) {
+            const auto b = [&](int i) {
+                return static_cast<uint32_t>(static_cast<uint8_t>(head[i]));
+            };
+            const auto version = static_cast<int32_t>(b(8) | b(9) << 8 | b(10) << 16 | b(11) << 24);
+            return "unsupported version " + IntToText(version);
+        }
+    }
+    return "not a " + ext + " file";
+}
+
+// Creates path exclusively (it must not exist yet); false when it exists or cannot be made.
+bool CreateExclusive(const std::string& path, int& err) {
+    std::FILE* f = std::fopen(path.c_str(), "wbx");
+    if (f == nullptr) {
+        err = errno;
+        return false;
+    }
+    std::fclose(f);
+    return true;
+}
+
 }  // namespace
+
+std::string ProgressText(int index, int count, const std::string& src) {
+    return "変換中 " + IntToText(index) + "/" + IntToText(count) + ": " + ExtractFileName(src);
+}
+
+std::string TempOutputName(const std::string& dst, unsigned counter) {
+#ifdef _WIN32
+    const long pid = _getpid();
+#else
+    const long pid = getpid();
+#endif
+    return ExtractFilePath(dst) + ".velmora-" + IntToText(pid) + "-" + IntToText(counter) + ".tmp";
+}
+
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+#ifdef _WIN32
+    // Without the replace flag the move fails on an existing target.
+    std::error_code ec;
+    if (std::filesystem::exists(PathOf(to), ec)) return false;
+    std::filesystem::rename(PathOf(from), PathOf(to), ec);
+    return !ec;
+#else
+    // A hard link is made only when the name is free, atomically.
+    if (link(from.c_str(), to.c_str()) != 0) return false;
+    unlink(from.c_str());
+    return true;
+#endif
+}
 
 TBatchRun::TBatchRun(IPlatform& platform, IConversionEngine& engine, TFormState& state,
                      std::string datFileName)
@@ -89,6 +165,7 @@ bool TBatchRun::ChooseOutputFolder(std::string& folder, TRunEnd& end) {
         return false;
     }
     state_.LabelPreFolder = AddPathDelimiter(*chosen);
+    platform_.FormTextsChanged(state_);
     return existing(*chosen);
 }
 
@@ -158,12 +235,16 @@ TRunReport TBatchRun::RunProc() {
     SettingsSaveFailed = !datFileName_.empty() && !SaveDatFile(datFileName_, state_);
 
     CaptureSettings();
+    platform_.FormTextsChanged(state_);
     engine_.SetSettings(settings_);
     platform_.ClearLog();
 
     report.End = TRunEnd::Finished;
+    stopRequested_ = false;
+    int index = 0;
     for (const std::string& src : FList_) {
-        if (platform_.EscapeDown()) {
+        ++index;
+        if (stopRequested_ || platform_.EscapeDown()) {
             platform_.AddLog(kEscapeLine);
             report.End = TRunEnd::Escaped;
             break;
@@ -172,6 +253,7 @@ TRunReport TBatchRun::RunProc() {
             ChangeExtSafe(beside ? src : folder + ExtractFileName(src), ".dae");
         const std::optional<std::string> dst =
             GetBranchFileName(name, HostPathStyle(), BranchLimit);
+        platform_.Progress(ProgressText(index, FListN(), src));
         platform_.AddLog(src);
         platform_.AddLog("→ " + dst.value_or(name));
         TFileResult result;
@@ -180,6 +262,7 @@ TRunReport TBatchRun::RunProc() {
         } else {
             // Every branch number is taken: the one name left is an existing file.
             result.Result = kFailed;
+            result.Reason = "every branch number of the output name is taken";
         }
         if (result.EndsRun) {
             platform_.ShowMessage(result.Error);
@@ -196,6 +279,7 @@ TRunReport TBatchRun::RunProc() {
         platform_.ProcessEvents();
     }
     engine_.Fig3DClear();
+    platform_.Progress("");
     platform_.ShowLogPage();
     return report;
 }
@@ -203,29 +287,72 @@ TRunReport TBatchRun::RunProc() {
 TFileResult TBatchRun::RunProc1(const std::string& src, const std::string& dst) {
     TFileResult r;
     r.Result = kConverted;
+    // The document is written under a temporary name and gets its own name only when it is
+    // complete, so an interrupted write never leaves a truncated file under an output name.
+    std::string temp;
+    bool renamed = false;
     try {
-        IFileKind* kind = engine_.Kind(GetFileExtLower(src));
+        const std::string ext = GetFileExtLower(src);
+        IFileKind* kind = engine_.Kind(ext);
         // Without a reader that accepts the file nothing is written: the primitive list may
         // still hold another file's drawing.
-        if (kind != nullptr && kind->FileCheck(src)) {
+        if (kind == nullptr) {
+            r.Reason = "no reader for " + ext + " files";
+        } else if (!kind->FileCheck(src)) {
+            r.Reason = RejectReason(src, ext);
+        } else {
             kind->FileIn(src);
             kind->ResetAttributes();
             kind->SetGAttLayer();
             kind->Convert();
+            int err = 0;
+            for (int attempt = 0; attempt < 100 && temp.empty(); ++attempt) {
+                const std::string candidate = TempOutputName(dst, ++tempCounter_);
+                if (CreateExclusive(candidate, err)) temp = candidate;
+                if (err != EEXIST) break;
+            }
             std::string error;
-            if (engine_.SaveDae(dst, error) == TSaveResult::CannotCreate) {
+            if (temp.empty()) {
+                const std::string folder = ExtractFilePath(dst);
                 r.EndsRun = true;
-                r.Error = error.empty() ? "Cannot create file \"" + dst + "\"." : error;
+                r.Error = "Cannot write into the folder \"" + folder + "\": " + std::strerror(err) +
+                          ". Choose another output folder.";
+            } else {
+                platform_.OutputPending(temp);
+                const TSaveResult saved = engine_.SaveDae(temp, error);
+                // The user knows the file by its own name.
+                for (size_t at = error.find(temp); at != std::string::npos;
+                     at = error.find(temp, at + dst.size()))
+                    error.replace(at, temp.size(), dst);
+                if (saved == TSaveResult::Written) {
+                    renamed = RenameNoReplace(temp, dst);
+                    if (!renamed) r.Reason = "the output name was taken while writing";
+                } else if (saved == TSaveResult::CannotCreate) {
+                    r.EndsRun = true;
+                    r.Error = error.empty() ? "Cannot create file \"" + dst + "\"." : error;
+                } else {
+                    r.Reason = error.empty() ? "could not write " + dst : error;
+                }
             }
         }
-    } catch (const std::exception&) {
+    } catch (const std::bad_alloc&) {
+        r.Reason = "out of memory";
+    } catch (const std::exception& e) {
         // An engine failure costs this file only.
+        r.Reason = e.what();
+    }
+    if (!temp.empty()) {
+        if (!renamed) EraseFile(temp);
+        platform_.OutputPending("");
     }
     try {
         engine_.FreeAll();
     } catch (const std::exception&) {
     }
-    if (!FileThere(dst)) r.Result = kFailed;
+    if (!renamed || !FileThere(dst)) {
+        r.Result = kFailed;
+        if (r.Reason.empty()) r.Reason = "no output was written";
+    }
     return r;
 }
 

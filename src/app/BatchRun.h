@@ -33,6 +33,7 @@ struct TFileResult {
     std::string Result;    // "変換完了" or "変換失敗"
     bool EndsRun = false;  // the output could not be created
     std::string Error;     // the text shown when EndsRun
+    std::string Reason;    // why a file failed, for a front end that tells more than the log
 };
 
 // Caption of the folder chooser of the ask-every-time mode.
@@ -60,6 +61,14 @@ class TBatchRun {
     // Converts one file; never writes a file for a source no reader accepts.
     TFileResult RunProc1(const std::string& src, const std::string& dst);
 
+    // Called by a front end when it sees Escape pressed: the run stops before its next file
+    // (and the file being converted is abandoned where the engine allows), even if the key
+    // is released before the run looks. Ignored between runs.
+    void RequestStop() {
+        if (running_) stopRequested_ = true;
+    }
+    bool StopRequested() const { return stopRequested_; }
+
     // Whether a name has one of the four input extensions (".jww", ".jws", ".jwc", ".jwk").
     static bool HasInputExtension(const std::string& fn);
 
@@ -86,6 +95,16 @@ class TBatchRun {
     std::vector<std::string> FList_;
     TConvertSettings settings_;
     bool running_ = false;
+    bool stopRequested_ = false;
+    unsigned tempCounter_ = 0;  // makes the temporary output names of this process unique
 };
+
+// The status text while file index (1-based) of count is converting.
+std::string ProgressText(int index, int count, const std::string& src);
+// The name a document is written under before it is complete: in the folder of dst, never an
+// output name (it does not end in ".dae") and unique to this process (pid and counter).
+std::string TempOutputName(const std::string& dst, unsigned counter);
+// Renames from to to unless to exists (also one that appeared meanwhile); false otherwise.
+bool RenameNoReplace(const std::string& from, const std::string& to);
 
 }  // namespace velmora

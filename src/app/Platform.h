@@ -6,6 +6,7 @@
 namespace velmora {
 
 struct TFileResult;
+struct TFormState;
 
 // What the batch run needs from the front end that hosts it: shell folders, the keyboard,
 // dialogs, the event loop and the log. The window and the command line implement it; tests use
@@ -35,6 +36,16 @@ class IPlatform {
     virtual void ClearLog() = 0;
     virtual void AddLog(const std::string& line) = 0;
     virtual void ShowLogPage() = 0;
+    // The run changed these texts of the form: the clamped edits Edit2 .. Edit7 (at capture)
+    // and LabelPreFolder (after the folder chooser). A window shows them at once. A run writes
+    // nothing else into the form, so what the user changes while it runs stays.
+    virtual void FormTextsChanged(const TFormState& state) { (void)state; }
+    // The text that tells which file is converting ("変換中 3/50: plan.jww"); empty when the
+    // run is over and the usual status returns.
+    virtual void Progress(const std::string& text) { (void)text; }
+    // The temporary file the current document is being written to; empty once it is renamed
+    // or removed. A front end that can die mid-write (a second Ctrl-C) removes it then.
+    virtual void OutputPending(const std::string& tempPath) { (void)tempPath; }
     // Called once per converted or failed file, after its outcome line: a front end may tell
     // more than the log line does (the command line's standard error).
     virtual void FileDone(const std::string& src, const TFileResult& result) {

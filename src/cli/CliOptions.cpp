@@ -1,6 +1,8 @@
 #include "cli/CliOptions.h"
 
 #include <array>
+#include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <string_view>
 
@@ -31,6 +33,10 @@ bool OnOff(const std::string& value, std::optional<bool>& target, std::string& e
 }
 
 bool SetOutput(TCliOptions& o, int button, const std::string& folder, std::string& error) {
+    if (button == 4 && folder.empty()) {
+        error = "the output folder must not be empty";
+        return false;
+    }
     if (o.OutputButton != 0 && (o.OutputButton != button || o.OutputFolder != folder)) {
         error = "give only one of -o/--output, --beside, --desktop, --documents";
         return false;
@@ -48,6 +54,22 @@ bool SetArc(TCliOptions& o, int button, const std::string& value, std::string& e
     o.ArcButton = button;
     o.ArcValue = value;
     return true;
+}
+
+// A number, all of the text, within lo .. hi. The window clamps what it is given; an option
+// out of range is a mistake worth telling.
+bool InRange(const std::string& v, const char* loText, const char* hiText, bool integer,
+             std::string& error) {
+    const double lo = std::strtod(loText, nullptr);
+    const double hi = std::strtod(hiText, nullptr);
+    char* end = nullptr;
+    const double x = v.empty() ? 0 : std::strtod(v.c_str(), &end);
+    const bool number = !v.empty() && end != nullptr && *end == '\0' && std::isfinite(x) &&
+                        (!integer || x == std::floor(x));
+    if (number && x >= lo && x <= hi) return true;
+    error = "'" + v + "' is not " + (integer ? "a whole number" : "a number") + " from " + loText +
+            " to " + hiText;
+    return false;
 }
 
 THandler Flag(int index) {
@@ -119,20 +141,26 @@ std::vector<TOption> Options() {
          Choice(&TCliOptions::ComboBox2, {"plus", "cross", "square", "diamond", "circle",
                                           "filled-square", "filled-diamond", "disc"})},
         {"--marker-size", true,
-         [](TCliOptions& o, const std::string& v, std::string&) {
+         [](TCliOptions& o, const std::string& v, std::string& e) {
              o.Edit2 = v;
-             return true;
+             return InRange(v, "0.00001", "10000", false, e);
          }},
         {"--arc-count", true,
-         [](TCliOptions& o, const std::string& v, std::string& e) { return SetArc(o, 5, v, e); }},
+         [](TCliOptions& o, const std::string& v, std::string& e) {
+             return InRange(v, "3", "3600", true, e) && SetArc(o, 5, v, e);
+         }},
         {"--arc-angle", true,
-         [](TCliOptions& o, const std::string& v, std::string& e) { return SetArc(o, 6, v, e); }},
+         [](TCliOptions& o, const std::string& v, std::string& e) {
+             return InRange(v, "0.1", "90", false, e) && SetArc(o, 6, v, e);
+         }},
         {"--arc-length", true,
-         [](TCliOptions& o, const std::string& v, std::string& e) { return SetArc(o, 7, v, e); }},
+         [](TCliOptions& o, const std::string& v, std::string& e) {
+             return InRange(v, "0.001", "1000", false, e) && SetArc(o, 7, v, e);
+         }},
         {"--arc-min", true,
-         [](TCliOptions& o, const std::string& v, std::string&) {
+         [](TCliOptions& o, const std::string& v, std::string& e) {
              o.ArcMin = v;
-             return true;
+             return InRange(v, "3", "3600", true, e);
          }},
     };
 }
@@ -224,7 +252,7 @@ std::string UsageText() {
            "      --beside              write beside each source file\n"
            "      --desktop             write to the desktop folder\n"
            "      --documents           write to the documents folder\n"
-           "  (none of these and none in the settings: ask on the terminal)\n"
+           "  (none of these: the choice of the settings file; without one, the desktop)\n"
            "\n"
            "Objects taken over (on|off):\n"
            "      --hidden-layers=on|off  --aux=on|off  --dimensions=on|off\n"
@@ -246,7 +274,8 @@ std::string UsageText() {
            "                                (nothing is converted)\n"
            "      --help, --version\n"
            "\n"
-           "Ctrl-C stops before the next file. Exit status: 0 all converted, 1 a file failed,\n"
+           "Ctrl-C stops before the next file, a second Ctrl-C at once. Exit status: 0 all "
+           "converted, 1 a file failed,\n"
            "2 usage error or run ended before converting, 130 interrupted.\n";
 }
 

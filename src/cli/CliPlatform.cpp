@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "app/BatchRun.h"
 #include "util/Func2.h"
 
 namespace velmora {
@@ -112,6 +113,12 @@ std::optional<std::string> TCliPlatform::BrowseForFolder(const std::string& star
 
 void TCliPlatform::ProcessEvents() {
     out_.flush();
+}
+
+void TCliPlatform::FileDone(const std::string& src, const TFileResult& result) {
+    if (result.Result == "変換失敗") {
+        err_ << "velmora-cli: " << src << ": " << result.Reason << '\n' << std::flush;
+    }
 }
 
 void TCliPlatform::AddLog(const std::string& line) {

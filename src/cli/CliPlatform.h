@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -28,6 +29,13 @@ class TCliPlatform final : public IPlatform {
     void ClearLog() override {}
     void AddLog(const std::string& line) override;
     void ShowLogPage() override {}
+    void FileDone(const std::string& src, const TFileResult& result) override;
+    void OutputPending(const std::string& tempPath) override {
+        if (OnOutputPending) OnOutputPending(tempPath);
+    }
+
+    // Told the temporary file of the document being written (empty when there is none).
+    std::function<void(const std::string&)> OnOutputPending;
 
   private:
     std::string programFolder_;

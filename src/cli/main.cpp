@@ -1,5 +1,8 @@
+#include <unistd.h>
+
 #include <atomic>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -22,11 +25,31 @@ namespace {
 std::atomic<bool> gInterrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
-// The first Ctrl-C asks the run to stop before the next file; a second one ends the program
-// at once (a long file or a pending prompt).
+// The temporary file a document is being written to, for the handler to remove when a second
+// Ctrl-C ends the program mid-write. The text is complete whenever gHaveTemp is true.
+std::atomic<bool> gHaveTemp{false};
+char gTempPath[4096];
+
+constexpr char kStopping[] = "velmora-cli: stopping after the current file; Ctrl-C again aborts\n";
+
+// The first Ctrl-C asks the run to stop before the next file and says so at once; a second one
+// ends the program at once (a long file or a pending prompt), taking the half-written document
+// with it. Only async-signal-safe calls here.
 extern "C" void OnInterrupt(int) {
-    gInterrupted.store(true);
+    if (!gInterrupted.exchange(true)) {
+        [[maybe_unused]] const ssize_t n = write(STDERR_FILENO, kStopping, sizeof kStopping - 1);
+        return;
+    }
+    if (gHaveTemp.load()) unlink(gTempPath);
     std::signal(SIGINT, SIG_DFL);
+    std::raise(SIGINT);
+}
+
+void SetPendingOutput(const std::string& temp) {
+    gHaveTemp.store(false);
+    if (temp.empty() || temp.size() >= sizeof gTempPath) return;
+    std::memcpy(gTempPath, temp.c_str(), temp.size() + 1);
+    gHaveTemp.store(true);
 }
 
 constexpr int kExitOk = 0;
@@ -81,6 +104,12 @@ int Run(const std::vector<std::string>& args, const char* argv0) {
     TFormState state;
     const std::string datFile =
         options->SettingsFile ? Absolute(*options->SettingsFile) : paths.DatFileName;
+    // A file named on purpose must be there; the implicit one may be missing.
+    if (options->SettingsFile && !FileThere(datFile)) {
+        std::cerr << "velmora-cli: --settings: no such file: " << *options->SettingsFile
+                  << "\nTry 'velmora-cli --help'.\n";
+        return kExitUsage;
+    }
     if (!OpenDatFile(datFile, paths.ExeFolder, state)) {
         std::cerr << "velmora-cli: could not read the settings file " << datFile
                   << "; using the defaults for what was not read\n";
@@ -91,7 +120,9 @@ int Run(const std::vector<std::string>& args, const char* argv0) {
     std::vector<std::string> files;
     for (const std::string& f : options->Files) {
         const std::string name = Absolute(f);
-        if (!TBatchRun::HasInputExtension(name)) {
+        if (FolderThere(name)) {
+            std::cerr << "velmora-cli: skipped (a folder, not a file): " << f << '\n';
+        } else if (!TBatchRun::HasInputExtension(name)) {
             std::cerr << "velmora-cli: skipped (not a .jww, .jws, .jwc or .jwk file): " << f
                       << '\n';
         } else if (!FileThere(name)) {
@@ -102,6 +133,7 @@ int Run(const std::vector<std::string>& args, const char* argv0) {
 
     std::signal(SIGINT, OnInterrupt);
     TCliPlatform platform(paths.ExeFolder, gInterrupted, std::cout, std::cerr);
+    platform.OnOutputPending = SetPendingOutput;
     const auto engine = MakeConversionEngine(paths.TempFolder);
     // The command line never writes the settings file: its options are for this run only.
     TBatchRun batch(platform, *engine, state, std::string());
@@ -112,8 +144,14 @@ int Run(const std::vector<std::string>& args, const char* argv0) {
         case TRunEnd::NotStarted:
             std::cerr << "velmora-cli: nothing to convert\n";
             return kExitUsage;
-        case TRunEnd::Refused:
         case TRunEnd::FolderMissing:
+            if (options->OutputButton == 0 && state.RadioButtonFl(1)) {
+                std::cerr << "velmora-cli: the desktop is the output folder when neither an option "
+                             "nor the settings file chooses one; name a folder with -o DIR, or "
+                             "write beside the sources with --beside\n";
+            }
+            return kExitUsage;
+        case TRunEnd::Refused:
         case TRunEnd::Cancelled:
         case TRunEnd::CannotCreate:
             return kExitUsage;

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <numbers>
+#include <stdexcept>
 
 #include "app/AppPaths.h"
 #include "app/Settings.h"
@@ -32,6 +33,10 @@ class TFakePlatform : public IPlatform {
     std::string BrowseStart;
     int BrowseCount = 0;
     int EscapeAtCall = -1;  // EscapeDown answers true on this call (0-based)
+    std::vector<std::string> Progressed;
+    std::vector<std::string> FormEdit3;
+    void Progress(const std::string& text) override { Progressed.push_back(text); }
+    void FormTextsChanged(const TFormState& st) override { FormEdit3.push_back(st.Edit3); }
     int EscapeCalls = 0;
     std::vector<std::string> Messages;
     std::vector<std::string> Log;
@@ -106,8 +111,15 @@ class TFakeEngine : public IConversionEngine {
         return it == Kinds.end() ? nullptr : it->second.get();
     }
     void SetSettings(const TConvertSettings& s) override { SettingsSeen.push_back(s); }
+    bool DieWhileWriting = false;  // leaves a partial file and throws, as a fault would
+    std::vector<std::string> SavedTo;
     TSaveResult SaveDae(const std::string& dst, std::string& error) override {
         Trace.push_back("SaveDae");
+        SavedTo.push_back(dst);
+        if (DieWhileWriting) {
+            WriteBytes(U8(dst), "<COLLADA");
+            throw std::runtime_error("write fault");
+        }
         if (Save == TSaveResult::Written) WriteBytes(U8(dst), "dae:" + Fig);
         if (Save == TSaveResult::CannotCreate) error = "cannot create " + dst;
         return Save;
@@ -481,6 +493,43 @@ TEST_F(BatchRunTest, NewIntakeDuringARunIsRefused) {
     EXPECT_FALSE(run_.Running());
     // Once the run is over a new intake works again.
     EXPECT_EQ(run_.Intake({c}).Converted, 1);
+}
+
+TEST_F(BatchRunTest, InterruptedWriteLeavesNeitherOutputNorTemporaryFile) {
+    engine_.DieWhileWriting = true;
+    const TRunReport r = run_.Intake({Source("a.jww"), Source("b.jww")});
+    EXPECT_EQ(r.Failed, 2);
+    ASSERT_EQ(engine_.SavedTo.size(), 2u);
+    // Written in the output folder under a name no output and no branch number can have.
+    EXPECT_EQ(ExtractFilePath(engine_.SavedTo[0]), out_);
+    EXPECT_NE(engine_.SavedTo[0], engine_.SavedTo[1]);
+    EXPECT_NE(GetFileExtLower(engine_.SavedTo[0]), ".dae");
+    EXPECT_TRUE(std::filesystem::is_empty(U8(out_)));
+
+    // A complete document gets its name; a file that took the name meanwhile is kept.
+    engine_.DieWhileWriting = false;
+    const std::string c = Source("c.jww", "C");
+    EXPECT_EQ(run_.Intake({c}).Converted, 1);
+    EXPECT_EQ(ReadBytes(U8(out_ + "c.dae")), "dae:C");
+    EXPECT_TRUE(RenameNoReplace(out_ + "c.dae", out_ + "d.dae"));
+    WriteBytes(U8(out_ + "e.dae"), "theirs");
+    EXPECT_FALSE(RenameNoReplace(out_ + "d.dae", out_ + "e.dae"));
+    EXPECT_EQ(ReadBytes(U8(out_ + "e.dae")), "theirs");
+}
+
+TEST_F(BatchRunTest, EscapeTappedDuringAFileStopsBeforeTheNextAndProgressIsShown) {
+    state_.Edit3 = "1";
+    platform_.OnProcessEvents = [&] { run_.RequestStop(); };
+    const std::string a = Source("a.jww");
+    const TRunReport r = run_.Intake({a, Source("b.jww")});
+    EXPECT_EQ(r.End, TRunEnd::Escaped);
+    EXPECT_EQ(platform_.Log.back(), "[ESC]を押しましたので中断します。");
+    EXPECT_EQ(platform_.Progressed, (std::vector<std::string>{"変換中 1/2: a.jww", ""}));
+    EXPECT_EQ(platform_.FormEdit3, std::vector<std::string>{"3"});
+    // A press between runs does not stop the next one.
+    platform_.OnProcessEvents = nullptr;
+    run_.RequestStop();
+    EXPECT_EQ(run_.Intake({a}).End, TRunEnd::Finished);
 }
 
 TEST(AppPaths, FromProgramFile) {

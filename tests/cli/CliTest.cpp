@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "app/Settings.h"
@@ -40,9 +42,11 @@ class CliRun : public ::testing::Test {
         cli_ = (BinDir() / "velmora-cli").string();
         if (!std::filesystem::exists(cli_)) GTEST_SKIP() << "velmora-cli not built";
         dir_ = dir_holder_.File("");
+        ASSERT_TRUE(SaveDatFile(dir_ + "defaults.dat", TFormState{}));
     }
 
-    test::TCommandResult Cli(const std::string& args, const std::string& settings = "none.dat") {
+    test::TCommandResult Cli(const std::string& args,
+                             const std::string& settings = "defaults.dat") {
         const std::string cmd = "cd " + Quote(dir_) + " && " + Quote(cli_) + " --settings " +
                                 Quote(settings) + " " + args + " 2>err.txt </dev/null";
         return RunCommand(cmd);
@@ -132,6 +136,55 @@ TEST_F(CliRun, UsageErrorsExitTwo) {
     }
 }
 
+TEST_F(CliRun, MessagesSayWhatHappenedAndWhatToDo) {
+    Touch("a.jww");
+    MakeFolder(dir_ + "plans.jww");
+    WriteBytes(U8(dir_ + "empty.jww"), "");
+    WriteBytes(U8(dir_ + "new.jww"), std::string("JwwData.\x20\x4e\0\0", 12));
+    struct {
+        const char* args;
+        int status;
+        const char* err;  // a text standard error must hold
+    } const cases[] = {
+        {"-o '' a.jww", 2, "output folder must not be empty"},
+        {"--output= a.jww", 2, "output folder must not be empty"},
+        {"--settings missing.dat a.jww", 2, "no such file: missing.dat"},
+        {"--marker-size abc a.jww", 2, "from 0.00001 to 10000"},
+        {"--arc-count 99999 a.jww", 2, "from 3 to 3600"},
+        {"--arc-angle 0 a.jww", 2, "from 0.1 to 90"},
+        {"--beside plans.jww/ a.jww", 1, "a folder, not a file): plans.jww/"},
+        {"--beside a.jww", 1, "a.jww: not a .jww file"},
+        {"--beside empty.jww", 1, "empty.jww: empty file"},
+        {"--beside new.jww", 1, "new.jww: unsupported version 20000"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        EXPECT_EQ(Cli(c.args).status, c.status);
+        EXPECT_NE(Err().find(c.err), std::string::npos) << Err();
+    }
+    // No choice anywhere: the desktop, and a missing one names the ways out.
+    const std::string env = "HOME=" + Quote(dir_) + " XDG_CONFIG_HOME=" + Quote(dir_) + " ";
+    EXPECT_EQ(
+        RunCommand("cd " + Quote(dir_) + " && " + env + Quote(cli_) + " a.jww 2>err.txt").status,
+        2);
+    EXPECT_NE(Err().find("-o DIR"), std::string::npos);
+    EXPECT_NE(Err().find("--beside"), std::string::npos);
+    EXPECT_NE(Cli("--help").out.find("the desktop"), std::string::npos);
+
+    // A folder that cannot be written into is named, with what to do.
+    MakeFolder(dir_ + "ro");
+    std::filesystem::permissions(
+        U8(dir_ + "ro"), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    const std::filesystem::path sample = test::SourceDir() / "samples" / "sample.jww";
+    std::filesystem::copy_file(sample, U8(dir_ + "s.jww"));
+    if (geteuid() != 0) {
+        EXPECT_EQ(Cli("-o ro s.jww").status, 2);
+        EXPECT_NE(Err().find("Cannot write into the folder \"" + dir_ + "ro/\""),
+                  std::string::npos);
+        EXPECT_NE(Err().find("Choose another output folder"), std::string::npos);
+    }
+}
+
 TEST_F(CliRun, HelpAndVersion) {
     auto r = Cli("--version");
     EXPECT_EQ(r.status, 0);
@@ -150,14 +203,14 @@ TEST_F(CliRun, DesktopAndDocumentsFollowTheUserFolders) {
     // A home without a desktop folder: the desktop is a missing folder.
     const std::string env = "HOME=" + Quote(dir_) + " XDG_CONFIG_HOME=" + Quote(dir_) + " ";
     const std::string base = "cd " + Quote(dir_) + " && " + env;
-    auto r = RunCommand(base + Quote(cli_) + " --settings none.dat --desktop a.jww 2>err.txt");
+    auto r = RunCommand(base + Quote(cli_) + " --settings defaults.dat --desktop a.jww 2>err.txt");
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(Err().find(dir_ + "Desktop/"), std::string::npos);
     r = RunCommand(base + "XDG_DESKTOP_DIR=" + Quote(dir_ + "desk") + " " + Quote(cli_) +
-                   " --settings none.dat --desktop a.jww 2>err.txt");
+                   " --settings defaults.dat --desktop a.jww 2>err.txt");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("→ " + dir_ + "desk/a.dae\n"), std::string::npos);
-    r = RunCommand(base + Quote(cli_) + " --settings none.dat --documents a.jww 2>err.txt");
+    r = RunCommand(base + Quote(cli_) + " --settings defaults.dat --documents a.jww 2>err.txt");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("→ " + dir_ + "Documents/a.dae\n"), std::string::npos);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/ConversionEngine.h"
+#include "app/Settings.h"
 #include "support/JwsEncoder.h"
 #include "support/JwwEncoder.h"
 #include "support/TestFiles.h"
@@ -315,6 +316,7 @@ class CliConversion : public ::testing::Test {
     // Converts the files into dir with the default settings (plus extra options).
     test::TCommandResult Cli(const std::string& dir, const std::vector<std::string>& files,
                              const std::string& extra = "") {
+        SaveDatFile(AddPathDelimiter(dir) + "none.dat", TFormState{});
         std::string cmd = "cd " + Quote(dir) + " && " + Quote(cli_) + " --settings none.dat -o " +
                           Quote(dir) + " " + extra;
         for (const std::string& f : files)

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Settings.h"
 #include "support/JwcEncoder.h"
 #include "support/TestFiles.h"
 
@@ -56,6 +57,7 @@ class DosEndToEnd : public ::testing::Test {
     void SetUp() override {
         cli_ = (BinDir() / "velmora-cli").string();
         if (!fs::exists(cli_)) GTEST_SKIP() << "velmora-cli not built";
+        SaveDatFile(dir_.File("none.dat"), TFormState{});
     }
     test::TCommandResult Convert(const std::vector<std::string>& names) {
         std::string cmd =

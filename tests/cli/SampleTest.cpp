@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/Settings.h"
 #include "support/SampleDrawing.h"
 #include "support/TestFiles.h"
 
@@ -40,6 +41,7 @@ class CliOnSample : public ::testing::Test {
     void SetUp() override {
         cli_ = (BinDir() / "velmora-cli").string();
         if (!fs::exists(cli_)) GTEST_SKIP() << "velmora-cli not built";
+        SaveDatFile(dir_.File("none.dat"), TFormState{});
         sample_ = dir_.File("sample.jww");
         WriteBytes(sample_, test::SampleDrawingBytes());
     }
