@@ -4,6 +4,11 @@
 #include <system_error>
 
 #include "util/Func2.h"
+#ifdef _WIN32
+#include <windows.h>
+
+#include "util/CodePage.h"
+#endif
 
 namespace velmora {
 
@@ -31,7 +36,21 @@ std::string TAppPaths::StartFolder(const std::string& folder) const {
 
 std::string ProgramFilePath(const char* argv0) {
     std::error_code ec;
-#ifndef _WIN32
+#ifdef _WIN32
+    // The module's own name, in UTF-16, whatever argv[0] holds or however it was started.
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n =
+            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0) break;
+        if (n < buffer.size()) {
+            return Utf16ToUtf8(
+                std::u16string_view(reinterpret_cast<const char16_t*>(buffer.data()), n));
+        }
+        if (buffer.size() >= 32768) break;
+        buffer.resize(buffer.size() * 2);
+    }
+#else
     fs::path self = fs::read_symlink("/proc/self/exe", ec);
     if (!ec && !self.empty()) {
         const std::u8string u = self.u8string();

@@ -1,6 +1,14 @@
 #include "cli/CliPlatform.h"
 
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#define STDIN_FILENO 0
+#define STDERR_FILENO 2
+#include "app/ShellFolders.h"
+#else
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <filesystem>
@@ -71,11 +79,19 @@ TCliPlatform::TCliPlatform(std::string programFolder, const std::atomic<bool>& i
     : programFolder_(std::move(programFolder)), interrupted_(interrupted), out_(out), err_(err) {}
 
 std::string TCliPlatform::DesktopFolder() {
+#ifdef _WIN32
+    return ShellDesktopFolder();
+#else
     return XdgUserDir("DESKTOP", "Desktop");
+#endif
 }
 
 std::string TCliPlatform::DocumentsFolder() {
+#ifdef _WIN32
+    return ShellDocumentsFolder();
+#else
     return XdgUserDir("DOCUMENTS", "Documents");
+#endif
 }
 
 void TCliPlatform::ShowMessage(const std::string& text) {

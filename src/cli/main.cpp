@@ -17,6 +17,9 @@
 #include "cli/CliOptions.h"
 #include "cli/CliPlatform.h"
 #include "util/Func2.h"
+#ifdef _WIN32
+#include "cli/ConsoleWin.h"
+#endif
 
 namespace {
 
@@ -79,7 +82,7 @@ int Run(const std::vector<std::string>& args, const char* argv0) {
         return kExitOk;
     }
     if (options->Mode == TCliOptions::TMode::Version) {
-        std::cout << "Velmora 1.10\n";
+        std::cout << "Velmora " VELMORA_VERSION "\n";
         return kExitOk;
     }
     if (options->Mode == TCliOptions::TMode::Info) {
@@ -131,7 +134,11 @@ int Run(const std::vector<std::string>& args, const char* argv0) {
         files.push_back(name);
     }
 
+#ifdef _WIN32
+    WatchConsoleInterrupt(gInterrupted);
+#else
     std::signal(SIGINT, OnInterrupt);
+#endif
     TCliPlatform platform(paths.ExeFolder, gInterrupted, std::cout, std::cerr);
     platform.OnOutputPending = SetPendingOutput;
     const auto engine = MakeConversionEngine(paths.TempFolder);
@@ -166,7 +173,12 @@ int Run(const std::vector<std::string>& args, const char* argv0) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    velmora::UseUtf8Console();
+    std::vector<std::string> args = velmora::WideArguments();
+#else
     std::vector<std::string> args(argv + 1, argv + argc);
+#endif
     try {
         return Run(args, argc > 0 ? argv[0] : nullptr);
     } catch (const std::exception& e) {

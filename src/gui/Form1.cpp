@@ -123,7 +123,7 @@ TForm1::TForm1(TAppPaths paths, std::vector<std::string> arguments, IFormDialogs
       arguments_(std::move(arguments)),
       dialogs_(dialogs) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Velmora Ver.1.10"));
+    setWindowTitle(QStringLiteral("Velmora Ver." VELMORA_VERSION));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
