@@ -7,6 +7,7 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <numbers>
 #include <utility>
 
@@ -284,6 +285,18 @@ TRunReport TBatchRun::RunProc() {
     return report;
 }
 
+void TBatchRun::Await(const std::function<void()>& step) {
+    if (!platform_.KeepsResponsive()) {
+        step();
+        return;
+    }
+    // The engine is touched by the worker only; the platform only by this thread.
+    std::future<void> done = std::async(std::launch::async, step);
+    while (done.wait_for(std::chrono::milliseconds(15)) != std::future_status::ready)
+        platform_.ProcessEvents();
+    done.get();
+}
+
 TFileResult TBatchRun::RunProc1(const std::string& src, const std::string& dst) {
     TFileResult r;
     r.Result = kConverted;
@@ -298,13 +311,23 @@ TFileResult TBatchRun::RunProc1(const std::string& src, const std::string& dst) 
         // still hold another file's drawing.
         if (kind == nullptr) {
             r.Reason = "no reader for " + ext + " files";
-        } else if (!kind->FileCheck(src)) {
-            r.Reason = RejectReason(src, ext);
-        } else {
-            kind->FileIn(src);
-            kind->ResetAttributes();
-            kind->SetGAttLayer();
-            kind->Convert();
+        }
+        bool accepted = false;
+        if (kind != nullptr) Await([&] { accepted = kind->FileCheck(src); });
+        if (kind != nullptr && !accepted) r.Reason = RejectReason(src, ext);
+        if (accepted) {
+            // A stop asked for meanwhile abandons the file between its steps.
+            Await([&] {
+                kind->FileIn(src);
+                if (stopRequested_) return;
+                kind->ResetAttributes();
+                kind->SetGAttLayer();
+                kind->Convert();
+            });
+        }
+        if (accepted && stopRequested_) {
+            r.Reason = "stopped";
+        } else if (accepted) {
             int err = 0;
             for (int attempt = 0; attempt < 100 && temp.empty(); ++attempt) {
                 const std::string candidate = TempOutputName(dst, ++tempCounter_);
@@ -319,12 +342,15 @@ TFileResult TBatchRun::RunProc1(const std::string& src, const std::string& dst) 
                           ". Choose another output folder.";
             } else {
                 platform_.OutputPending(temp);
-                const TSaveResult saved = engine_.SaveDae(temp, error);
+                TSaveResult saved = TSaveResult::Failed;
+                Await([&] { saved = engine_.SaveDae(temp, error); });
                 // The user knows the file by its own name.
                 for (size_t at = error.find(temp); at != std::string::npos;
                      at = error.find(temp, at + dst.size()))
                     error.replace(at, temp.size(), dst);
-                if (saved == TSaveResult::Written) {
+                if (saved == TSaveResult::Written && stopRequested_) {
+                    r.Reason = "stopped";
+                } else if (saved == TSaveResult::Written) {
                     renamed = RenameNoReplace(temp, dst);
                     if (!renamed) r.Reason = "the output name was taken while writing";
                 } else if (saved == TSaveResult::CannotCreate) {
@@ -346,7 +372,7 @@ TFileResult TBatchRun::RunProc1(const std::string& src, const std::string& dst) 
         platform_.OutputPending("");
     }
     try {
-        engine_.FreeAll();
+        Await([&] { engine_.FreeAll(); });
     } catch (const std::exception&) {
     }
     if (!renamed || !FileThere(dst)) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -87,6 +89,8 @@ class TBatchRun {
     // Output folder with trailing delimiter ("" beside each source); false ends the run.
     bool ChooseOutputFolder(std::string& folder, TRunEnd& end);
     void CaptureSettings();
+    // Runs an engine step, on a worker thread when the platform keeps responsive.
+    void Await(const std::function<void()>& step);
 
     IPlatform& platform_;
     IConversionEngine& engine_;
@@ -95,7 +99,7 @@ class TBatchRun {
     std::vector<std::string> FList_;
     TConvertSettings settings_;
     bool running_ = false;
-    bool stopRequested_ = false;
+    std::atomic<bool> stopRequested_{false};
     unsigned tempCounter_ = 0;  // makes the temporary output names of this process unique
 };
 

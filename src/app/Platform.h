@@ -40,6 +40,10 @@ class IPlatform {
     // and LabelPreFolder (after the folder chooser). A window shows them at once. A run writes
     // nothing else into the form, so what the user changes while it runs stays.
     virtual void FormTextsChanged(const TFormState& state) { (void)state; }
+    // Whether the front end keeps handling its events (repaint, Escape) while a file converts:
+    // the engine then works on a second thread and ProcessEvents is called every few
+    // milliseconds until it is done. Every platform call still comes from the run's thread.
+    virtual bool KeepsResponsive() { return false; }
     // The text that tells which file is converting ("変換中 3/50: plan.jww"); empty when the
     // run is over and the usual status returns.
     virtual void Progress(const std::string& text) { (void)text; }

@@ -20,6 +20,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -29,6 +30,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <utility>
 
 #include "app/ConversionEngine.h"
@@ -53,6 +55,8 @@ constexpr const char* kGothicFamilies[] = {
 
 constexpr const char* kOpenTitle = "変換元ファイルを指定";
 constexpr const char* kSettingsNotSaved = "設定ファイルを保存できません。\r\n";
+constexpr const char* kUnsupportedNote = "対応していないファイルです";
+constexpr int kNoteMilliseconds = 4000;
 constexpr const char* kStatusText =
     "※保存先フォルダに同じ名前のファイルが存在する場合は名前に枝番が付きます";
 
@@ -303,6 +307,7 @@ void TForm1::CreateControls() {
     // Like a status panel, the text is cut at the window's edge instead of widening it.
     panel0->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     bar->addWidget(panel0, 1);
+    StatusPanel = panel0;
 
     connect(groupFl_, &QButtonGroup::buttonToggled, this, [this] { RadioButtonFl1Click(); });
     connect(ButtonFl1, &QPushButton::clicked, this, [this] { ButtonFl1Click(); });
@@ -330,6 +335,17 @@ void TForm1::FormCreate() {
     StateToControls();
     move(state_.Fm1x, state_.Fm1y);
     resize(state_.Fm1w, state_.Fm1h);
+    KeepOnScreen();
+}
+
+void TForm1::KeepOnScreen() {
+    const QRect frame(state_.Fm1x, state_.Fm1y, std::max(state_.Fm1w, 1), std::max(state_.Fm1h, 1));
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen->geometry().intersects(frame)) return;
+    }
+    if (const QScreen* primary = QGuiApplication::primaryScreen()) {
+        move(primary->availableGeometry().topLeft());
+    }
 }
 
 void TForm1::FormShow() {
@@ -388,9 +404,11 @@ void TForm1::Label3Click() {
 
 void TForm1::RunIntake(const std::vector<std::string>& names) {
     if (Running() || !batch_) return;
+    // The controls hold the settings; the run shows what it changes itself
+    // (FormTextsChanged), so what the user changes while it runs stays.
     ControlsToState(state_);
-    batch_->Intake(names);
-    StateToControls();
+    const TRunReport report = batch_->Intake(names);
+    if (report.End == TRunEnd::NotStarted && !names.empty()) ShowStatus(kUnsupportedNote);
     if (batch_->SettingsSaveFailed) WarnSettingsNotSaved();
     if (closePending_) {
         closePending_ = false;
@@ -511,7 +529,11 @@ void TForm1::dropEvent(QDropEvent* event) {
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
         case QEvent::KeyPress:
-            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) escapeDown_ = true;
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+                escapeDown_ = true;
+                // A tap counts even when it is released before the run looks.
+                if (batch_) batch_->RequestStop();
+            }
             break;
         case QEvent::KeyRelease: {
             const auto* key = static_cast<QKeyEvent*>(event);
@@ -574,6 +596,27 @@ void TForm1::ClearLog() {
 void TForm1::AddLog(const std::string& line) {
     ListBox1->addItem(Q(line));
     ListBox1->scrollToBottom();
+}
+
+void TForm1::FormTextsChanged(const TFormState& st) {
+    const std::string* const edits[] = {nullptr,   nullptr,   &st.Edit2, &st.Edit3,
+                                        &st.Edit4, &st.Edit5, &st.Edit6, &st.Edit7};
+    for (int n = 2; n <= 7; ++n)
+        Edit[n]->setText(Q(*edits[n]));
+    LabelPreFolder->setText(Q(st.LabelPreFolder));
+}
+
+void TForm1::Progress(const std::string& text) {
+    ShowStatus(text);
+}
+
+void TForm1::ShowStatus(const std::string& text) {
+    StatusPanel->setText(text.empty() ? Q(kStatusText) : Q(text));
+    if (text == kUnsupportedNote) {
+        QTimer::singleShot(kNoteMilliseconds, this, [this] {
+            if (StatusPanel->text() == Q(kUnsupportedNote)) StatusPanel->setText(Q(kStatusText));
+        });
+    }
 }
 
 void TForm1::ShowLogPage() {

@@ -84,6 +84,13 @@ class TForm1 final : public QMainWindow, private IPlatform {
     void ClearLog() override;
     void AddLog(const std::string& line) override;
     void ShowLogPage() override;
+    void FormTextsChanged(const TFormState& state) override;
+    bool KeepsResponsive() override { return true; }
+    void Progress(const std::string& text) override;
+    // The usual status text, or a short note that replaces it for a few seconds.
+    void ShowStatus(const std::string& text);
+    // A saved position outside every screen (a monitor was unplugged) moves to the primary one.
+    void KeepOnScreen();
 
     TAppPaths paths_;
     std::vector<std::string> arguments_;
@@ -115,6 +122,7 @@ class TForm1 final : public QMainWindow, private IPlatform {
     QButtonGroup* groupArc_ = nullptr;
     QRadioButton* RadioButton[8] = {};  // 5..7
     QListWidget* ListBox1 = nullptr;
+    QLabel* StatusPanel = nullptr;
 };
 
 }  // namespace velmora

@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleFactory>
@@ -306,6 +307,84 @@ TEST_F(Form1Test, DropDuringRunIsRefusedAndEscapeStopsBetweenFiles) {
     ASSERT_EQ(log.size(), 4u);
     EXPECT_EQ(log[0], a);
     EXPECT_EQ(log[3], "[ESC]を押しましたので中断します。");
+}
+
+TEST_F(Form1Test, SettingsChangedDuringARunSurviveItAndAreSaved) {
+    WriteBesideSettings();
+    const std::string a = MakeFile("a.jww");
+    const std::string b = MakeFile("b.jww");
+    TForm1& form = Open();
+    Find<QLineEdit>("Edit3")->setText(QStringLiteral("1"));  // clamped by the run
+    form.show();
+    std::string progress;
+    ASSERT_TRUE(Drop({a, b}));
+    QTimer::singleShot(0, &form, [&] {
+        progress = Find<QLabel>("StatusBar1Panel")->text().toStdString();
+        Find<QCheckBox>("CheckBox6")->setChecked(true);
+        Find<QLineEdit>("Edit5")->setText(QStringLiteral("7"));
+        Find<QComboBox>("ComboBox2")->setCurrentIndex(5);
+        Find<QRadioButton>("RadioButtonFl4")->setChecked(true);
+        Find<QLineEdit>("EditFl1")->setText(QStringLiteral("/elsewhere/"));
+    });
+    ASSERT_TRUE(WaitForLogPage());
+    EXPECT_EQ(progress.rfind("変換中 ", 0), 0u) << progress;
+    EXPECT_EQ(Find<QLabel>("StatusBar1Panel")->text().toStdString(),
+              "※保存先フォルダに同じ名前のファイルが存在する場合は名前に枝番が付きます");
+    EXPECT_EQ(Find<QLineEdit>("Edit3")->text().toStdString(), "3");
+    form.close();
+    TFormState saved;
+    ASSERT_TRUE(OpenDatFile(paths_.DatFileName, paths_.ExeFolder, saved));
+    EXPECT_TRUE(saved.CheckBox6);
+    EXPECT_EQ(saved.Edit5, "7");
+    EXPECT_EQ(saved.Edit3, "3");
+    EXPECT_EQ(saved.ComboBox2, 5);
+    EXPECT_TRUE(saved.RadioButtonFl(4));
+    EXPECT_EQ(saved.EditFl1, "/elsewhere/");
+}
+
+TEST_F(Form1Test, EscapeTappedDuringARunStopsIt) {
+    WriteBesideSettings();
+    TForm1& form = Open();
+    form.show();
+    ASSERT_TRUE(Drop({MakeFile("a.jww"), MakeFile("b.jww")}));
+    QTimer::singleShot(0, &form, [&] {
+        QTest::keyPress(&form, Qt::Key_Escape);
+        QTest::keyRelease(&form, Qt::Key_Escape);
+    });
+    ASSERT_TRUE(WaitForLogPage());
+    EXPECT_EQ(Log().back(), "[ESC]を押しましたので中断します。");
+}
+
+TEST_F(Form1Test, UnsupportedDropSaysSo) {
+    Open().show();
+    EXPECT_TRUE(Drop({MakeFile("notes.txt")}));
+    auto* status = Find<QLabel>("StatusBar1Panel");
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return status->text() == "対応していないファイルです"; }, 2000));
+    EXPECT_TRUE(Log().empty());
+}
+
+TEST_F(Form1Test, WindowOffEveryScreenMovesToThePrimaryOne) {
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    struct {
+        int x, y;
+        bool kept;
+    } const cases[] = {
+        {screen.left() + 60, screen.top() + 70, true}, {100000, 100000, false}, {-5000, 40, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.x);
+        TFormState st;
+        st.Fm1x = c.x;
+        st.Fm1y = c.y;
+        WriteSettings(st);
+        TForm1& form = Open();
+        if (c.kept) {
+            EXPECT_EQ(form.pos(), QPoint(c.x, c.y));
+        } else {
+            EXPECT_TRUE(screen.contains(form.pos()));
+        }
+        form.close();
+    }
 }
 
 TEST_F(Form1Test, ClickOnTheLinkOpensTheDialogAndRunsTheChosenFiles) {
