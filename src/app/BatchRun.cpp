@@ -186,10 +186,12 @@ TRunReport TBatchRun::RunProc() {
             report.End = TRunEnd::CannotCreate;
             break;
         }
-        platform_.AddLog("　…… " + result.Result);
+        if (result.Result != kConverted) result.Damage = TDamage{};
+        platform_.AddLog("　…… " + result.Result + DamageNote(result.Damage));
         platform_.FileDone(src, result);
         if (result.Result == kConverted) {
             ++report.Converted;
+            if (result.Damage.Kind != TDamage::TKind::None) ++report.Partial;
         } else {
             ++report.Failed;
         }
@@ -198,6 +200,18 @@ TRunReport TBatchRun::RunProc() {
     engine_.Fig3DClear();
     platform_.ShowLogPage();
     return report;
+}
+
+std::string DamageNote(const TDamage& damage) {
+    switch (damage.Kind) {
+        case TDamage::TKind::File:
+            return "（ファイルが壊れています。読めた部分だけを変換しました）";
+        case TDamage::TKind::Budget:
+            return "（図形が多すぎるため一部を省きました）";
+        case TDamage::TKind::None:
+            break;
+    }
+    return {};
 }
 
 TFileResult TBatchRun::RunProc1(const std::string& src, const std::string& dst) {
@@ -212,6 +226,7 @@ TFileResult TBatchRun::RunProc1(const std::string& src, const std::string& dst) 
             kind->ResetAttributes();
             kind->SetGAttLayer();
             kind->Convert();
+            r.Damage = kind->Damage();
             std::string error;
             if (engine_.SaveDae(dst, error) == TSaveResult::CannotCreate) {
                 r.EndsRun = true;

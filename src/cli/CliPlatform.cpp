@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "app/BatchRun.h"
 #include "util/Func2.h"
 
 namespace velmora {
@@ -116,6 +117,17 @@ void TCliPlatform::ProcessEvents() {
 
 void TCliPlatform::AddLog(const std::string& line) {
     out_ << line << '\n' << std::flush;
+}
+
+void TCliPlatform::FileDone(const std::string& src, const TFileResult& result) {
+    const TDamage& d = result.Damage;
+    if (d.Kind == TDamage::TKind::File) {
+        err_ << "velmora-cli: " << src << ": damaged at byte " << d.Offset << " (" << d.What
+             << "); converted what was read\n";
+    } else if (d.Kind == TDamage::TKind::Budget) {
+        err_ << "velmora-cli: " << src << ": the " << d.What
+             << " stopped the block explosion; converted what was read\n";
+    }
 }
 
 }  // namespace velmora

@@ -28,6 +28,8 @@ class TCliPlatform final : public IPlatform {
     void ClearLog() override {}
     void AddLog(const std::string& line) override;
     void ShowLogPage() override {}
+    // A file converted only in part is named on standard error.
+    void FileDone(const std::string& src, const TFileResult& result) override;
 
   private:
     std::string programFolder_;

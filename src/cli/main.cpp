@@ -1,6 +1,7 @@
 #include <atomic>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -32,6 +33,7 @@ extern "C" void OnInterrupt(int) {
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitPartial = 3;
 constexpr int kExitInterrupted = 130;
 
 std::string Absolute(const std::string& name) {
@@ -64,9 +66,20 @@ int Run(const std::vector<std::string>& args, const char* argv0) {
             std::cerr << "velmora-cli: --info needs files\nTry 'velmora-cli --help'.\n";
             return kExitUsage;
         }
-        for (const std::string& f : options->Files)
+        int status = kExitOk;
+        for (const std::string& f : options->Files) {
+            std::ifstream probe(std::filesystem::path(std::u8string(f.begin(), f.end())),
+                                std::ios::binary);
+            std::error_code ec;
+            if (!probe || std::filesystem::is_directory(
+                              std::filesystem::path(std::u8string(f.begin(), f.end())), ec)) {
+                std::cerr << "velmora-cli: " << f << ": cannot be read\n";
+                status = kExitUsage;
+                continue;
+            }
             std::cout << FileInfoJson(f) << '\n';
-        return kExitOk;
+        }
+        return status;
     }
     if (options->Files.empty()) {
         std::cerr << "velmora-cli: no input files\nTry 'velmora-cli --help'.\n";
@@ -122,7 +135,8 @@ int Run(const std::vector<std::string>& args, const char* argv0) {
         case TRunEnd::Finished:
             break;
     }
-    return report.Failed > 0 ? kExitFailed : kExitOk;
+    if (report.Failed > 0) return kExitFailed;
+    return report.Partial > 0 ? kExitPartial : kExitOk;
 }
 
 }  // namespace

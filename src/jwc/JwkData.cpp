@@ -35,8 +35,15 @@ void TJwkData::DataInit() {
     Enthd.scale = 1.0f;
     EntMjtp.assign(12, TEntJwcMojiType{});
     std::copy(std::begin(kDefaultMojiTypes), std::end(kDefaultMojiTypes), EntMjtp.begin() + 1);
+    mojiBlock_.clear();
+    mojiBlock_.shrink_to_fit();
     errorText_.clear();
     errorOffset_ = 0;
+}
+
+std::string TJwkData::MojiText(size_t i) const {
+    if (i >= EntMoji.size()) return {};
+    return TextAt(mojiBlock_, EntMoji[i].p);
 }
 
 void TJwkData::DataFree() {
@@ -133,9 +140,7 @@ bool TJwkData::ReadBody(TByteCursor& c) {
         return Fail(c);
     if (Enthd.strSpace > 0) {
         if (c.AtEnd()) return Fail(c);
-        std::string block;
-        c.ReadBytes(std::min(static_cast<size_t>(Enthd.strSpace), c.Remaining()), block);
-        ResolveTexts(EntMoji, block, 0);
+        c.ReadBytes(std::min(static_cast<size_t>(Enthd.strSpace), c.Remaining()), mojiBlock_);
     }
     return true;
 }
