@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "support/JwcEncoder.h"
+#include "support/JwwEncoder.h"
 #include "support/TestFiles.h"
 
 namespace velmora {
@@ -151,6 +152,19 @@ TEST_F(DosEndToEnd, ACutDrawingConvertsWhatWasReadAndSaysSo) {
     const auto missing = RunCommand(base + "--info '" + dir_.File("gone.jwc") + "' 2>&1");
     EXPECT_EQ(missing.status, 2);
     EXPECT_EQ(Count(missing.out, "gone.jwc: cannot be read"), 1u) << missing.out;
+}
+
+// --info counts the pictures a drawing embeds, without extracting them.
+TEST_F(DosEndToEnd, InfoCountsTheEmbeddedPicturesOfADrawing) {
+    test::TJwwWriter w(700);
+    w.AddImage("a.bmp", "BM12");
+    w.AddImage("b.jpg.gz", "gz");
+    WriteBytes(dir_.Path() / "pics.jww", w.Bytes());
+    const auto info =
+        RunCommand("'" + cli_ + "' --info '" + dir_.File("pics.jww") + "' 2>/dev/null");
+    EXPECT_EQ(info.status, 0);
+    EXPECT_EQ(Count(info.out, "\"read\": true"), 1u) << info.out;
+    EXPECT_EQ(Count(info.out, "\"images\": 2}"), 1u) << info.out;
 }
 
 }  // namespace
