@@ -129,9 +129,9 @@ bool TJwcData::FileIn(const std::string& fn) {
 }
 
 bool TJwcData::FileInBytes(std::span<const std::byte> data) {
+    TByteCursor c(data);
     try {
         DataInit();
-        TByteCursor c(data);
         if (!ReadHeader(c)) {
             // A header that cannot be read leaves an empty drawing.
             const size_t offset = c.Offset();
@@ -142,8 +142,9 @@ bool TJwcData::FileInBytes(std::span<const std::byte> data) {
         }
         return ReadBody(c);
     } catch (const std::bad_alloc&) {
-        DataInit();
-        errorText_ = kIoError;
+        // What was read before the memory ran out stays; the drawing counts as damaged.
+        errorText_ = "memory refused";
+        errorOffset_ = c.Offset();
         return false;
     }
 }

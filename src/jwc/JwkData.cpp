@@ -77,9 +77,9 @@ bool TJwkData::FileIn(const std::string& fn) {
 }
 
 bool TJwkData::FileInBytes(std::span<const std::byte> data) {
+    TByteCursor c(data);
     try {
         DataInit();
-        TByteCursor c(data);
         if (!ReadHeader(c)) {
             const size_t offset = c.Offset();
             DataInit();
@@ -89,8 +89,9 @@ bool TJwkData::FileInBytes(std::span<const std::byte> data) {
         }
         return ReadBody(c);
     } catch (const std::bad_alloc&) {
-        DataInit();
-        errorText_ = kIoError;
+        // What was read before the memory ran out stays; the drawing counts as damaged.
+        errorText_ = "memory refused";
+        errorOffset_ = c.Offset();
         return false;
     }
 }
