@@ -270,10 +270,12 @@ TRunReport TBatchRun::RunProc() {
             report.End = TRunEnd::CannotCreate;
             break;
         }
-        platform_.AddLog("　…… " + result.Result);
+        if (result.Result != kConverted) result.Damage = TDamage{};
+        platform_.AddLog("　…… " + result.Result + DamageNote(result.Damage));
         platform_.FileDone(src, result);
         if (result.Result == kConverted) {
             ++report.Converted;
+            if (result.Damage.Kind != TDamage::TKind::None) ++report.Partial;
         } else {
             ++report.Failed;
         }
@@ -295,6 +297,18 @@ void TBatchRun::Await(const std::function<void()>& step) {
     while (done.wait_for(std::chrono::milliseconds(15)) != std::future_status::ready)
         platform_.ProcessEvents();
     done.get();
+}
+
+std::string DamageNote(const TDamage& damage) {
+    switch (damage.Kind) {
+        case TDamage::TKind::File:
+            return "（ファイルが壊れています。読めた部分だけを変換しました）";
+        case TDamage::TKind::Budget:
+            return "（図形が多すぎるため一部を省きました）";
+        case TDamage::TKind::None:
+            break;
+    }
+    return {};
 }
 
 TFileResult TBatchRun::RunProc1(const std::string& src, const std::string& dst) {
@@ -324,6 +338,7 @@ TFileResult TBatchRun::RunProc1(const std::string& src, const std::string& dst) 
                 kind->SetGAttLayer();
                 kind->Convert();
             });
+            r.Damage = kind->Damage();
         }
         if (accepted && stopRequested_) {
             r.Reason = "stopped";

@@ -28,6 +28,7 @@ struct TRunReport {
     TRunEnd End = TRunEnd::NotStarted;
     int Converted = 0;  // files logged "変換完了"
     int Failed = 0;     // files logged "変換失敗"
+    int Partial = 0;    // of the converted files, those converted only in part
 };
 
 // The outcome of one file.
@@ -36,7 +37,11 @@ struct TFileResult {
     bool EndsRun = false;  // the output could not be created
     std::string Error;     // the text shown when EndsRun
     std::string Reason;    // why a file failed, for a front end that tells more than the log
+    TDamage Damage;        // set when the file was converted only in part
 };
+
+// The note the log appends to "変換完了" for a file converted only in part; empty otherwise.
+std::string DamageNote(const TDamage& damage);
 
 // Caption of the folder chooser of the ask-every-time mode.
 inline constexpr const char* kBrowseCaption = "変換後のファイルを保存するフォルダを指定して下さい";

@@ -7,6 +7,45 @@ namespace velmora {
 
 namespace {
 
+// The readers name their last failure in two ways.
+const std::string& ReaderError(const TJwcData& r) {
+    return r.ErrorText();
+}
+const std::string& ReaderError(const TJwkData& r) {
+    return r.ErrorText();
+}
+const std::string& ReaderError(const TJwwData& r) {
+    return r.LastError();
+}
+const std::string& ReaderError(const TJwsData& r) {
+    return r.LastError();
+}
+size_t ReaderErrorOffset(const TJwcData& r) {
+    return r.ErrorOffset();
+}
+size_t ReaderErrorOffset(const TJwkData& r) {
+    return r.ErrorOffset();
+}
+size_t ReaderErrorOffset(const TJwwData& r) {
+    return r.LastErrorOffset();
+}
+size_t ReaderErrorOffset(const TJwsData& r) {
+    return r.LastErrorOffset();
+}
+// Only Windows drawings have blocks to explode.
+std::string BudgetStop(const TJwcData&) {
+    return {};
+}
+std::string BudgetStop(const TJwkData&) {
+    return {};
+}
+std::string BudgetStop(const TJwwData& r) {
+    return r.BudgetStop;
+}
+std::string BudgetStop(const TJwsData& r) {
+    return r.BudgetStop;
+}
+
 // One input kind as the batch run sees it: the reader's check and read, and the attribute and
 // conversion steps that differ between kinds.
 template <typename TReader>
@@ -22,7 +61,15 @@ class TFileKind final : public IFileKind {
     bool FileCheck(const std::string& src) override { return reader_.FileCheck(src); }
     bool FileIn(const std::string& src) override {
         engine_.ConvertFailed = false;
-        return reader_.FileIn(src);
+        damage_ = TDamage{};
+        const bool whole = reader_.FileIn(src);
+        if (!whole) {
+            damage_.Kind = TDamage::TKind::File;
+            damage_.Offset = ReaderErrorOffset(reader_);
+            damage_.What = ReaderError(reader_);
+            if (damage_.What.empty()) damage_.What = "File I/O Error";
+        }
+        return whole;
     }
     void ResetAttributes() override { resetAttributes_(); }
     void SetGAttLayer() override { reader_.SetGAttLayer(engine_.gAtt); }
@@ -33,13 +80,23 @@ class TFileKind final : public IFileKind {
             engine_.Fig.Fig3DClear();
             engine_.ConvertFailed = true;
         }
+        // A cut file is the first thing to report; a budget only for a whole file.
+        if (damage_.Kind == TDamage::TKind::None) {
+            const std::string budget = BudgetStop(reader_);
+            if (!budget.empty()) {
+                damage_.Kind = TDamage::TKind::Budget;
+                damage_.What = budget;
+            }
+        }
     }
+    TDamage Damage() const override { return damage_; }
 
   private:
     TConversionEngine& engine_;
     TReader& reader_;
     std::function<void()> resetAttributes_;
     std::function<void()> convert_;
+    TDamage damage_;
 };
 
 }  // namespace

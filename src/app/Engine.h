@@ -1,11 +1,21 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "collada/SaveDae.h"
 #include "geometry/ConvertSettings.h"
 
 namespace velmora {
+
+// Why a drawing was converted only in part: its reading stopped early, or the explosion of
+// its blocks hit a budget. Kind None for a clean file.
+struct TDamage {
+    enum class TKind { None, File, Budget };
+    TKind Kind = TKind::None;
+    size_t Offset = 0;  // File: the byte where reading stopped
+    std::string What;   // short English text: what stopped the reading, or which budget
+};
 
 // One input kind (".jww", ".jws", ".jwc", ".jwk"): its reader together with the attribute
 // and conversion steps the batch run calls, in this order, for a file that passed FileCheck.
@@ -26,6 +36,8 @@ class IFileKind {
     virtual void SetGAttLayer() = 0;
     // Empties the primitive list and converts the loaded drawing into it.
     virtual void Convert() = 0;
+    // What cut the last FileIn and Convert short, if anything.
+    virtual TDamage Damage() const { return {}; }
 };
 
 // Everything a run converts with: the readers, the attribute table, the primitive list and
@@ -46,22 +58,6 @@ class IConversionEngine {
     virtual void FreeAll() = 0;
     // Empties the primitive list and releases its storage; called at the end of a run.
     virtual void Fig3DClear() = 0;
-};
-
-// An engine without readers: every file fails and nothing is written. It stands in until the
-// readers and the writer are wired in.
-class TNullEngine final : public IConversionEngine {
-  public:
-    IFileKind* Kind(const std::string&) override { return nullptr; }
-    void SetSettings(const TConvertSettings& settings) override { settings_ = settings; }
-    TSaveResult SaveDae(const std::string&, std::string&) override { return TSaveResult::Failed; }
-    void FreeAll() override {}
-    void Fig3DClear() override {}
-
-    const TConvertSettings& Settings() const { return settings_; }
-
-  private:
-    TConvertSettings settings_;
 };
 
 }  // namespace velmora

@@ -1,5 +1,6 @@
 #include "app/FileInfo.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 #include <vector>
@@ -19,6 +20,7 @@ struct TInfo {
     bool check = false;
     bool read = false;
     long version = 0;
+    std::string damage;  // where and why reading stopped early; empty for a whole file
     // The counts in the order they are reported.
     std::vector<std::pair<const char*, long>> counts;
 };
@@ -44,14 +46,28 @@ void DosCounts(const TDos& d, TInfo& info) {
                    {"images", 0}};
 }
 
+void ReadDamage(bool read, const std::string& what, size_t offset, TInfo& info) {
+    if (!info.check || read) return;
+    info.damage = "damaged at byte " + std::to_string(offset) + " (" +
+                  (what.empty() ? std::string("File I/O Error") : what) + ")";
+}
+
 TInfo Inspect(const std::string& path) {
     TInfo info;
     const std::string ext = GetFileExtLower(path);
     if (ext == ".jww") {
-        TJwwData d;  // no image folder: nothing is extracted
+        TJwwData d;
+        // The pictures are read past, not extracted: they are counted only.
+        d.BindImageExp = false;
+        d.BindImageExr = true;
         info.kind = "jww";
         info.check = d.FileCheck(path);
         if (info.check) info.read = d.FileIn(path);
+        ReadDamage(info.read, d.LastError(), d.LastErrorOffset(), info);
+        if (info.read && !d.BudgetStop.empty()) {
+            info.read = false;
+            info.damage = d.BudgetStop;
+        }
         WindowsCounts(d, info);
         info.counts.emplace_back("images", d.BindImageN);
     } else if (ext == ".jws") {
@@ -59,6 +75,11 @@ TInfo Inspect(const std::string& path) {
         info.kind = "jws";
         info.check = d.FileCheck(path);
         if (info.check) info.read = d.FileIn(path);
+        ReadDamage(info.read, d.LastError(), d.LastErrorOffset(), info);
+        if (info.read && !d.BudgetStop.empty()) {
+            info.read = false;
+            info.damage = d.BudgetStop;
+        }
         WindowsCounts(d, info);
         info.counts.emplace_back("images", d.BindImageN);
     } else if (ext == ".jwc") {
@@ -66,13 +87,18 @@ TInfo Inspect(const std::string& path) {
         info.kind = "jwc";
         info.check = d.FileCheck(path);
         if (info.check) info.read = d.FileIn(path);
+        ReadDamage(info.read, d.ErrorText(), d.ErrorOffset(), info);
         DosCounts(d, info);
-        info.counts.emplace_back("virtual_points", static_cast<long>(d.EntVten.size()));
+        // The drawing's own count; the table always has room for 101.
+        const long vten = d.EntVten.empty() ? 0 : d.Enthd.vtenCount;
+        info.counts.emplace_back("virtual_points",
+                                 std::clamp(vten, 0L, static_cast<long>(d.EntVten.size())));
     } else if (ext == ".jwk") {
         TJwkData d;
         info.kind = "jwk";
         info.check = d.FileCheck(path);
         if (info.check) info.read = d.FileIn(path);
+        ReadDamage(info.read, d.ErrorText(), d.ErrorOffset(), info);
         DosCounts(d, info);
     } else {
         info.counts = {{"lines", 0},  {"arcs", 0},       {"points", 0},
@@ -107,6 +133,7 @@ std::string FileInfoJson(const std::string& path) {
     std::string out = "{\"file\": " + JsonQuote(path) + ", \"kind\": " + JsonQuote(info.kind);
     out += std::string(", \"check\": ") + (info.check ? "true" : "false");
     out += std::string(", \"read\": ") + (info.read ? "true" : "false");
+    if (!info.damage.empty()) out += ", \"damage\": " + JsonQuote(info.damage);
     out += ", \"version\": " + IntToText(info.version);
     for (const auto& [key, value] : info.counts) {
         out += std::string(", \"") + key + "\": " + IntToText(value);

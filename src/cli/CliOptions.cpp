@@ -276,7 +276,8 @@ std::string UsageText() {
            "\n"
            "Ctrl-C stops before the next file, a second Ctrl-C at once. Exit status: 0 all "
            "converted, 1 a file failed,\n"
-           "2 usage error or run ended before converting, 130 interrupted.\n";
+           "2 usage error or run ended before converting, 3 a file converted only in part\n"
+           "(damaged, or too many figures; 1 wins over 3), 130 interrupted.\n";
 }
 
 }  // namespace velmora

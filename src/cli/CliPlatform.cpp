@@ -131,14 +131,23 @@ void TCliPlatform::ProcessEvents() {
     out_.flush();
 }
 
+void TCliPlatform::AddLog(const std::string& line) {
+    out_ << line << '\n' << std::flush;
+}
+
 void TCliPlatform::FileDone(const std::string& src, const TFileResult& result) {
     if (result.Result == "変換失敗") {
         err_ << "velmora-cli: " << src << ": " << result.Reason << '\n' << std::flush;
+        return;
     }
-}
-
-void TCliPlatform::AddLog(const std::string& line) {
-    out_ << line << '\n' << std::flush;
+    const TDamage& d = result.Damage;
+    if (d.Kind == TDamage::TKind::File) {
+        err_ << "velmora-cli: " << src << ": damaged at byte " << d.Offset << " (" << d.What
+             << "); converted what was read\n";
+    } else if (d.Kind == TDamage::TKind::Budget) {
+        err_ << "velmora-cli: " << src << ": the " << d.What
+             << " stopped the block explosion; converted what was read\n";
+    }
 }
 
 }  // namespace velmora

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -58,6 +59,7 @@ void SetPendingOutput(const std::string& temp) {
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitPartial = 3;
 constexpr int kExitInterrupted = 130;
 
 std::string Absolute(const std::string& name) {
@@ -90,9 +92,20 @@ int Run(const std::vector<std::string>& args, const char* argv0) {
             std::cerr << "velmora-cli: --info needs files\nTry 'velmora-cli --help'.\n";
             return kExitUsage;
         }
-        for (const std::string& f : options->Files)
+        int status = kExitOk;
+        for (const std::string& f : options->Files) {
+            std::ifstream probe(std::filesystem::path(std::u8string(f.begin(), f.end())),
+                                std::ios::binary);
+            std::error_code ec;
+            if (!probe || std::filesystem::is_directory(
+                              std::filesystem::path(std::u8string(f.begin(), f.end())), ec)) {
+                std::cerr << "velmora-cli: " << f << ": cannot be read\n";
+                status = kExitUsage;
+                continue;
+            }
             std::cout << FileInfoJson(f) << '\n';
-        return kExitOk;
+        }
+        return status;
     }
     if (options->Files.empty()) {
         std::cerr << "velmora-cli: no input files\nTry 'velmora-cli --help'.\n";
@@ -167,7 +180,8 @@ int Run(const std::vector<std::string>& args, const char* argv0) {
         case TRunEnd::Finished:
             break;
     }
-    return report.Failed > 0 ? kExitFailed : kExitOk;
+    if (report.Failed > 0) return kExitFailed;
+    return report.Partial > 0 ? kExitPartial : kExitOk;
 }
 
 }  // namespace

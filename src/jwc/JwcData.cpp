@@ -91,8 +91,16 @@ void TJwcData::DataInit() {
     h.svScrnScl = 1.0f;
     h.sBufAdr1 = h.sBufAdr2 = 0x60000;
     h.dataUnit = 1.0f;
+    mojiBlock_.clear();
+    mojiBlock_.shrink_to_fit();
+    mojiBase_ = 0;
     errorText_.clear();
     errorOffset_ = 0;
+}
+
+std::string TJwcData::MojiText(size_t i) const {
+    if (i >= EntMoji.size()) return {};
+    return TextAt(mojiBlock_, static_cast<int64_t>(EntMoji[i].p) - mojiBase_);
 }
 
 bool TJwcData::FileCheck(const std::string& fn) const {
@@ -121,9 +129,9 @@ bool TJwcData::FileIn(const std::string& fn) {
 }
 
 bool TJwcData::FileInBytes(std::span<const std::byte> data) {
+    TByteCursor c(data);
     try {
         DataInit();
-        TByteCursor c(data);
         if (!ReadHeader(c)) {
             // A header that cannot be read leaves an empty drawing.
             const size_t offset = c.Offset();
@@ -134,8 +142,9 @@ bool TJwcData::FileInBytes(std::span<const std::byte> data) {
         }
         return ReadBody(c);
     } catch (const std::bad_alloc&) {
-        DataInit();
-        errorText_ = kIoError;
+        // What was read before the memory ran out stays; the drawing counts as damaged.
+        errorText_ = "memory refused";
+        errorOffset_ = c.Offset();
         return false;
     }
 }
@@ -314,11 +323,10 @@ bool TJwcData::ReadBody(TByteCursor& c) {
     // addresses are at most 0x10FFEF, so the difference cannot overflow.
     const int64_t blockSize = static_cast<int64_t>(Enthd.sBufAdr2) - Enthd.sBufAdr1;
     if (blockSize > 0) {
-        std::string block;
         if (c.AtEnd()) return Fail(c);
-        c.ReadBytes(std::min(static_cast<size_t>(blockSize), c.Remaining()), block);
-        // An address outside the block names no text of this drawing.
-        ResolveTexts(EntMoji, block, Enthd.sBufAdr1);
+        // Kept once for all texts; an address outside the block names no text of this drawing.
+        c.ReadBytes(std::min(static_cast<size_t>(blockSize), c.Remaining()), mojiBlock_);
+        mojiBase_ = Enthd.sBufAdr1;
     }
 
     if (!ReadRecords(c, Enthd.tenCount, kJwcTenSize, EntTen, tenN,

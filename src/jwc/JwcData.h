@@ -56,6 +56,10 @@ class TJwcData {
     double GroupScale(int g) const;
 
     // Why the last read failed ("File I/O Error") and the byte offset; empty after success.
+    // The string of text i, decoded from the text block when asked for (texts are not
+    // converted); empty for an address outside the block.
+    std::string MojiText(size_t i) const;
+
     const std::string& ErrorText() const { return errorText_; }
     size_t ErrorOffset() const { return errorOffset_; }
 
@@ -64,6 +68,8 @@ class TJwcData {
     bool ReadBody(TByteCursor& c);
     bool Fail(const TByteCursor& c);
 
+    std::string mojiBlock_;  // the text block as read, shared by all texts
+    int64_t mojiBase_ = 0;   // address of the text block's first byte
     std::string errorText_;
     size_t errorOffset_ = 0;
 };

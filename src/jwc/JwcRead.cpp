@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <unordered_map>
 
 #include "util/CodePage.h"
 #include "util/Func2.h"
@@ -199,7 +198,6 @@ bool ReadMojiRecord(TByteCursor& c, float unit, bool realMode, TEntJwcMoji2& e) 
     c.ReadU8(e.lay);
     c.ReadU8(e.flg1);
     c.ReadU8(e.flg2);
-    e.s.clear();
     return true;
 }
 
@@ -207,20 +205,6 @@ std::string TextAt(std::string_view block, int64_t offset) {
     if (offset < 0 || static_cast<uint64_t>(offset) >= block.size()) return {};
     const std::string_view text = UpToNul(block.substr(static_cast<size_t>(offset)));
     return DecodeAnsiClean(text.substr(0, kJwcTextMax));
-}
-
-void ResolveTexts(std::vector<TEntJwcMoji2>& texts, std::string_view block, int64_t base) {
-    std::unordered_map<int64_t, std::string> decoded;
-    for (TEntJwcMoji2& m : texts) {
-        const int64_t offset = static_cast<int64_t>(m.p) - base;
-        if (offset < 0 || static_cast<uint64_t>(offset) >= block.size()) {
-            m.s.clear();
-            continue;
-        }
-        auto it = decoded.find(offset);
-        if (it == decoded.end()) it = decoded.emplace(offset, TextAt(block, offset)).first;
-        m.s = it->second;
-    }
 }
 
 }  // namespace velmora

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -51,12 +52,6 @@ bool ReadSome(TByteCursor& c, size_t n, std::string& out);
 bool ReadTitleBlock(TByteCursor& c, std::string& jwID, std::string& comment1,
                     std::string& comment2);
 
-// A declared record count is usable when it is not negative and the bytes left can hold that
-// many records; anything else would only allocate for records that are not there.
-inline bool CountFits(int32_t count, size_t remaining, size_t recordSize) {
-    return count >= 0 && static_cast<size_t>(count) <= remaining / recordSize;
-}
-
 // Record readers; coordinates (and radii) are multiplied by unit. Each fails, consuming
 // nothing, when fewer bytes than a whole record are left.
 bool ReadLineRecord(TByteCursor& c, float unit, TEntJwcLine& e);
@@ -65,30 +60,28 @@ bool ReadTenRecord(TByteCursor& c, float unit, TEntJwcTen& e);
 // realMode: the address is an offset word and a segment word (.jwc), else a plain Integer.
 bool ReadMojiRecord(TByteCursor& c, float unit, bool realMode, TEntJwcMoji2& e);
 
-// Sizes out to count zero records and reads them; false (with out left empty) when the count
-// does not fit the bytes left.
+// Reads the records of a section while whole records remain: out holds every record read
+// completely and never more than the bytes left can hold. False when the declared count is
+// negative or more than the bytes left hold: the file was cut inside the section.
 template <typename T, typename ReadOne>
 bool ReadRecords(TByteCursor& c, int32_t count, size_t recordSize, std::vector<T>& out,
                  int32_t& readN, ReadOne readOne) {
-    if (!CountFits(count, c.Remaining(), recordSize)) return false;
-    out.assign(static_cast<size_t>(count), T{});
+    if (count < 0) return false;
+    const size_t whole = std::min(static_cast<size_t>(count), c.Remaining() / recordSize);
+    out.assign(whole, T{});
     for (T& e : out) {
-        if (!readOne(c, e)) return false;
+        readOne(c, e);
         ++readN;
     }
-    return true;
+    return whole == static_cast<size_t>(count);
 }
 
 // Longest text taken from a text block, in bytes. Many text records may point into one long
-// unterminated stretch of the block; the cap (with decoding each address once) keeps the work
-// linear in the file size. The DOS program's texts are far shorter.
+// unterminated stretch of the block; the DOS program's texts are far shorter.
 inline constexpr size_t kJwcTextMax = 1024;
 
 // The string starting at offset in a text block, up to the next NUL (at most kJwcTextMax
 // bytes), decoded and cleaned; empty when offset lies outside the block.
 std::string TextAt(std::string_view block, int64_t offset);
-// Sets the string of every text from its address p: the block starts at address base;
-// addresses outside the block give empty texts.
-void ResolveTexts(std::vector<TEntJwcMoji2>& texts, std::string_view block, int64_t base);
 
 }  // namespace velmora

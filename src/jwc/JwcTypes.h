@@ -36,7 +36,8 @@ struct TEntJwcMoji2 {
     float x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // start and end of the baseline
     int32_t p = 0;  // address of the string: linear real-mode address (.jwc), block offset (.jwk)
     uint8_t no = 0, lay = 0, flg1 = 0, flg2 = 0;
-    std::string s;  // the text, UTF-8
+    // The text itself is not held here: many records may address one long string, and a copy
+    // per record would let a small file fill the memory. The reader decodes it on demand.
 };
 
 struct TEntJwcVten {

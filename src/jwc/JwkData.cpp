@@ -35,8 +35,15 @@ void TJwkData::DataInit() {
     Enthd.scale = 1.0f;
     EntMjtp.assign(12, TEntJwcMojiType{});
     std::copy(std::begin(kDefaultMojiTypes), std::end(kDefaultMojiTypes), EntMjtp.begin() + 1);
+    mojiBlock_.clear();
+    mojiBlock_.shrink_to_fit();
     errorText_.clear();
     errorOffset_ = 0;
+}
+
+std::string TJwkData::MojiText(size_t i) const {
+    if (i >= EntMoji.size()) return {};
+    return TextAt(mojiBlock_, EntMoji[i].p);
 }
 
 void TJwkData::DataFree() {
@@ -70,9 +77,9 @@ bool TJwkData::FileIn(const std::string& fn) {
 }
 
 bool TJwkData::FileInBytes(std::span<const std::byte> data) {
+    TByteCursor c(data);
     try {
         DataInit();
-        TByteCursor c(data);
         if (!ReadHeader(c)) {
             const size_t offset = c.Offset();
             DataInit();
@@ -82,8 +89,9 @@ bool TJwkData::FileInBytes(std::span<const std::byte> data) {
         }
         return ReadBody(c);
     } catch (const std::bad_alloc&) {
-        DataInit();
-        errorText_ = kIoError;
+        // What was read before the memory ran out stays; the drawing counts as damaged.
+        errorText_ = "memory refused";
+        errorOffset_ = c.Offset();
         return false;
     }
 }
@@ -133,9 +141,7 @@ bool TJwkData::ReadBody(TByteCursor& c) {
         return Fail(c);
     if (Enthd.strSpace > 0) {
         if (c.AtEnd()) return Fail(c);
-        std::string block;
-        c.ReadBytes(std::min(static_cast<size_t>(Enthd.strSpace), c.Remaining()), block);
-        ResolveTexts(EntMoji, block, 0);
+        c.ReadBytes(std::min(static_cast<size_t>(Enthd.strSpace), c.Remaining()), mojiBlock_);
     }
     return true;
 }

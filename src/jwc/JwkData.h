@@ -45,6 +45,10 @@ class TJwkData {
     // Every layer shown, with the symbol's scale; names stay the defaults.
     void SetGAttLayer(TgraAttribute& att) const;
 
+    // The string of text i, decoded from the text block when asked for (texts are not
+    // converted); empty for an address outside the block.
+    std::string MojiText(size_t i) const;
+
     const std::string& ErrorText() const { return errorText_; }
     size_t ErrorOffset() const { return errorOffset_; }
 
@@ -53,6 +57,7 @@ class TJwkData {
     bool ReadBody(TByteCursor& c);
     bool Fail(const TByteCursor& c);
 
+    std::string mojiBlock_;  // the text block as read, shared by all texts
     std::string errorText_;
     size_t errorOffset_ = 0;
 };

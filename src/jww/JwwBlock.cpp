@@ -357,6 +357,7 @@ bool MakeBlockTree(TJwwEntities& ents, const TBlockBudget& budget) {
         if (def.ref_flag) def.ref_no = referenced++;
     }
     ents.EntBlockNum = referenced;
+    if (!complete) ents.BudgetStop = "block tree budget";
     return complete;
 }
 
@@ -378,6 +379,10 @@ bool TJwwBlockExploder::HasRoom() {
         return true;
     }
     truncated_ = true;
+    truncatedBy_ = appended_ >= budget_.maxEntities ? "block entity budget"
+                   : curves_ >= budget_.maxCurves   ? "block curve budget"
+                                                    : "block memory budget";
+    if (ents_.BudgetStop.empty()) ents_.BudgetStop = truncatedBy_;
     return false;
 }
 

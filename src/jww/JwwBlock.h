@@ -114,6 +114,8 @@ class TJwwBlockExploder {
                            uint16_t l2);
 
     bool Truncated() const { return truncated_; }
+    // The budget that cut the explosion short; nullptr while none did.
+    const char* TruncatedBy() const { return truncatedBy_; }
     int64_t Appended() const { return appended_; }
 
   private:
@@ -132,6 +134,7 @@ class TJwwBlockExploder {
     int64_t curves_ = 0;
     int64_t bytes_ = 0;
     bool truncated_ = false;
+    const char* truncatedBy_ = nullptr;
 };
 
 // One-call form of TJwwBlockExploder::BlockExplode for a drawing or symbol.

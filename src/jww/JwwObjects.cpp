@@ -61,6 +61,7 @@ void Append(std::vector<T>& v, int32_t& n, T&& rec, int32_t& index) {
 }  // namespace
 
 void TJwwEntities::EntitiesInit() {
+    BudgetStop.clear();
     EntNo.clear();
     EntLine.clear();
     EntLineN = 0;
@@ -325,8 +326,17 @@ bool TJwwObjectReader::ReadSunpoData(TEntJwwSunpo& e) {
     ReadAttr(p, e.att);
     ReadLineData(e.Sen);
     // Of the parts only the text and, with the SXF parts, the last point are tested reads.
+    const bool mojiFixed = cursor_.Remaining() >= attrSize_ + 68;
     bool ok = ReadMojiData(e.Moji);
-    if (failed_) return false;
+    if (failed_) {
+        // Without SXF parts nothing follows the value text: a dimension whose text the end of
+        // the data cut off still has its line, and keeps it.
+        if (jwVer_ >= 420 || !mojiFixed) return false;
+        e.Moji.strFontName.clear();
+        e.Moji.str.clear();
+        RepairMoji(e.Moji);
+        ok = true;
+    }
     if (jwVer_ >= 420) {
         uint8_t mode[2] = {};
         const size_t n = std::min<size_t>(2, cursor_.Remaining());
@@ -442,11 +452,17 @@ bool TJwwObjectReader::ReadList(TList& list, uint32_t count) {
         }
         int32_t index = 0;
         const bool kept = ReadObject(list, kind, index);
-        if (failed_) return false;
         if (kept) {
-            list.no[j] = TEntJwwNo{kind, index};
+            // The table was sized by what the bytes left can hold, not by the declared count.
+            if (j < list.no.size()) {
+                list.no[j] = TEntJwwNo{kind, index};
+            } else {
+                list.no.push_back(TEntJwwNo{kind, index});
+            }
             ++j;
         }
+        // Only a dimension whose value text the end of the data cut off is kept on failure.
+        if (failed_) return false;
         ++k;
         ++classIndex_;
     }
@@ -482,11 +498,10 @@ bool TJwwObjectReader::ReadBlockDef(TEntJwwBlockDef& def, uint32_t position) {
     if (!ReadString(def.strName)) return false;
     uint32_t count = 0;
     if (!ReadCount(count)) return Fail("end of data before a member count");
-    if (count > cursor_.Remaining() / kMinObjectBytes) {
-        return Fail("member count larger than the remaining data");
-    }
+    // A count beyond what the bytes left can hold is a cut file: the members that are there
+    // are read, and the end of the data ends the list.
     def.N = static_cast<int32_t>(count);
-    def.mNo.assign(count, TEntJwwNo{});
+    def.mNo.assign(std::min<size_t>(count, cursor_.Remaining() / kMinObjectBytes), TEntJwwNo{});
     ++classIndex_;
     TList list{def.mNo,     def.mLine,  def.mLineN,  def.mEnko,  def.mEnkoN,
                def.mTen,    def.mTenN,  def.mMoji,   def.mMojiN, def.mSunpo,
@@ -505,13 +520,10 @@ bool TJwwObjectReader::ReadBlockDef(TEntJwwBlockDef& def, uint32_t position) {
 bool TJwwObjectReader::ReadObjects(TJwwEntities& ents, int32_t& n1, int32_t& n2) {
     uint32_t count = 0;
     if (!ReadCount(count)) return Fail("File I/O Error: main list count");
-    if (count > cursor_.Remaining() / kMinObjectBytes) {
-        return Fail("object count larger than the remaining data");
-    }
     n1 = static_cast<int32_t>(count);
     n2 = 0;
     ents.EntBlockDefN = 0;
-    ents.EntNo.assign(count, TEntJwwNo{});
+    ents.EntNo.assign(std::min<size_t>(count, cursor_.Remaining() / kMinObjectBytes), TEntJwwNo{});
     TList main{ents.EntNo,     ents.EntLine,  ents.EntLineN,  ents.EntEnko,  ents.EntEnkoN,
                ents.EntTen,    ents.EntTenN,  ents.EntMoji,   ents.EntMojiN, ents.EntSunpo,
                ents.EntSunpoN, ents.EntSolid, ents.EntSolidN, ents.EntBlock, ents.EntBlockN};

@@ -37,6 +37,8 @@ struct TJwwEntities {
     std::vector<TEntJwwBlockTree> EntBlockTree;
     int32_t EntBlockTreeN = 0;
     int32_t EntBlockNum = 0;  // definitions that some insert refers to
+    // Which budget cut the block tree or its explosion short; empty while none did.
+    std::string BudgetStop;
 
     // Empties every array (definitions with their members, the tree) and zeroes the counts.
     void EntitiesInit();

@@ -89,7 +89,16 @@ class TFakeEngine : public IConversionEngine {
             Engine->Trace.push_back("Convert" + Ext);
             Engine->Fig = Engine->Loaded;
         }
+        TDamage Damage() const override { return Engine->DamageOf(Engine->Loaded); }
     };
+
+    // A source whose content begins "cut" was damaged, "many" hit a budget.
+    static TDamage DamageOf(const std::string& loaded) {
+        TDamage d;
+        if (loaded.starts_with("cut")) d = {TDamage::TKind::File, 12, "File I/O Error"};
+        if (loaded.starts_with("many")) d = {TDamage::TKind::Budget, 0, "block tree budget"};
+        return d;
+    }
 
     std::map<std::string, std::unique_ptr<TKind>> Kinds;
     std::vector<std::string> Trace;
@@ -192,6 +201,20 @@ TEST_F(BatchRunTest, ConvertsInOrderWithBranchNumbers) {
     EXPECT_EQ(ReadBytes(U8(out_ + "PLAN~1.dae")), "dae:C");
     EXPECT_EQ(platform_.ShowLogCount, 1);
     EXPECT_EQ(engine_.Trace.back(), "Fig3DClear");
+}
+
+TEST_F(BatchRunTest, PartlyConvertedFilesAreLoggedWithTheirNote) {
+    const std::string a = Source("a.jww", "cut");
+    const std::string b = Source("b.jww", "many");
+    const std::string c = Source("c.jww", "whole");
+    const TRunReport r = run_.Intake({a, b, c});
+    EXPECT_EQ(r.Converted, 3);
+    EXPECT_EQ(r.Partial, 2);
+    ASSERT_EQ(platform_.Log.size(), 9u);
+    EXPECT_EQ(platform_.Log[2],
+              "　…… 変換完了（ファイルが壊れています。読めた部分だけを変換しました）");
+    EXPECT_EQ(platform_.Log[5], "　…… 変換完了（図形が多すぎるため一部を省きました）");
+    EXPECT_EQ(platform_.Log[8], "　…… 変換完了");
 }
 
 TEST_F(BatchRunTest, StepsOfOneFileInOrder) {

@@ -6,6 +6,7 @@
 
 #include "app/Settings.h"
 #include "support/JwcEncoder.h"
+#include "support/JwwEncoder.h"
 #include "support/TestFiles.h"
 
 namespace velmora {
@@ -116,6 +117,56 @@ TEST_F(DosEndToEnd, AWrongExtensionFailsWithoutOutput) {
     EXPECT_EQ(Count(r.out, "変換失敗"), 2u) << r.out;
     EXPECT_FALSE(fs::exists(dir_.Path() / "plan.dae"));
     EXPECT_FALSE(fs::exists(dir_.Path() / "part.dae"));
+}
+
+// A drawing cut inside its fifth line converts the four before it, and says so: in the log, on
+// standard error with the byte where reading stopped, in the exit status and in --info.
+TEST_F(DosEndToEnd, ACutDrawingConvertsWhatWasReadAndSaysSo) {
+    test::TJwcFile f = Drawing();
+    f.lines.resize(8, f.lines[0]);
+    test::TJwcLayout layout;
+    const std::vector<std::byte> bytes = test::EncodeJwc(f, &layout);
+    const size_t cut = layout.lines + 4 * 22 + 10;
+    WriteBytes(dir_.Path() / "cut.jwc", Str(bytes).substr(0, cut));
+    WriteBytes(dir_.Path() / "whole.jwc", Str(bytes));
+    const std::string base = "'" + cli_ + "' --settings '" + dir_.File("none.dat") + "' ";
+    const auto r = RunCommand(base + "-o '" + dir_.File("") + "' '" + dir_.File("whole.jwc") +
+                              "' '" + dir_.File("cut.jwc") + "' 2>&1 </dev/null");
+    EXPECT_EQ(r.status, 3) << r.out;
+    EXPECT_EQ(Count(r.out, "　…… 変換完了\n"), 1u) << r.out;
+    EXPECT_EQ(
+        Count(r.out, "　…… 変換完了（ファイルが壊れています。読めた部分だけを変換しました）\n"), 1u)
+        << r.out;
+    EXPECT_EQ(Count(r.out, "velmora-cli: " + dir_.File("cut.jwc") + ": damaged at byte " +
+                               std::to_string(layout.lines + 4 * 22) +
+                               " (File I/O Error); converted what was read\n"),
+              1u)
+        << r.out;
+    EXPECT_TRUE(fs::exists(dir_.Path() / "cut.dae"));
+
+    const auto info = RunCommand(base + "--info '" + dir_.File("cut.jwc") + "' '" +
+                                 dir_.File("whole.jwc") + "' 2>/dev/null");
+    EXPECT_EQ(info.status, 0);
+    EXPECT_EQ(Count(info.out, "\"read\": false, \"damage\": \"damaged at byte"), 1u) << info.out;
+    EXPECT_EQ(Count(info.out, "\"lines\": 4,"), 1u) << info.out;
+    EXPECT_EQ(Count(info.out, "\"lines\": 8,"), 1u) << info.out;
+    EXPECT_EQ(Count(info.out, "\"virtual_points\": 0}"), 2u) << info.out;
+    const auto missing = RunCommand(base + "--info '" + dir_.File("gone.jwc") + "' 2>&1");
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(Count(missing.out, "gone.jwc: cannot be read"), 1u) << missing.out;
+}
+
+// --info counts the pictures a drawing embeds, without extracting them.
+TEST_F(DosEndToEnd, InfoCountsTheEmbeddedPicturesOfADrawing) {
+    test::TJwwWriter w(700);
+    w.AddImage("a.bmp", "BM12");
+    w.AddImage("b.jpg.gz", "gz");
+    WriteBytes(dir_.Path() / "pics.jww", w.Bytes());
+    const auto info =
+        RunCommand("'" + cli_ + "' --info '" + dir_.File("pics.jww") + "' 2>/dev/null");
+    EXPECT_EQ(info.status, 0);
+    EXPECT_EQ(Count(info.out, "\"read\": true"), 1u) << info.out;
+    EXPECT_EQ(Count(info.out, "\"images\": 2}"), 1u) << info.out;
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <string>
 #include <vector>
@@ -75,10 +77,10 @@ TEST(JwcData, ReadsEveryTableAndRecordOfAWholeDrawing) {
     EXPECT_FLOAT_EQ(a.tt, -45);
     EXPECT_EQ(a.lay, 0x21);
     ASSERT_EQ(d.mojiN, 2);
-    EXPECT_EQ(d.EntMoji[0].s, "AB");
+    EXPECT_EQ(d.MojiText(0), "AB");
     EXPECT_EQ(d.EntMoji[0].lay, 0x10);
     // Shift-JIS decoded, control characters removed.
-    EXPECT_EQ(d.EntMoji[1].s, "\xE3\x81\x82x");
+    EXPECT_EQ(d.MojiText(1), "\xE3\x81\x82x");
     EXPECT_EQ(d.EntMoji[0].p, 0x6000 * 16 + 0x10);
     ASSERT_EQ(d.tenN, 1);
     EXPECT_FLOAT_EQ(d.EntTen[0].x, 7);
@@ -144,7 +146,7 @@ TEST(JwcData, OldDrawingsStoreGroupScalesAsWords) {
     // Everything after the 32-byte table still lines up.
     EXPECT_EQ(d.EntLgrp[3].srchF, 1);
     EXPECT_FLOAT_EQ(d.EntLine[1].x2, 7);
-    EXPECT_EQ(d.EntMoji[0].s, "AB");
+    EXPECT_EQ(d.MojiText(0), "AB");
     EXPECT_FLOAT_EQ(d.EntTen[0].y, 8);
     EXPECT_EQ(d.EntLgrp[1].name, "plan");
 
@@ -161,8 +163,8 @@ TEST(JwcData, EqualTextAddressesMeanNoTextBlock) {
     TJwcData d;
     ASSERT_TRUE(d.FileInBytes(Span(EncodeJwc(f))));
     ASSERT_EQ(d.mojiN, 2);
-    EXPECT_TRUE(d.EntMoji[0].s.empty());
-    EXPECT_TRUE(d.EntMoji[1].s.empty());
+    EXPECT_TRUE(d.MojiText(0).empty());
+    EXPECT_TRUE(d.MojiText(1).empty());
     EXPECT_EQ(d.tenN, 1);
     EXPECT_FLOAT_EQ(d.EntTen[0].x, 7);
 }
@@ -178,12 +180,12 @@ TEST(JwcData, TextAddressesOutsideTheBlockGiveEmptyTexts) {
     TJwcData d;
     ASSERT_TRUE(d.FileInBytes(Span(EncodeJwc(f))));
     ASSERT_EQ(d.mojiN, 5);
-    EXPECT_EQ(d.EntMoji[0].s, "first");
-    EXPECT_EQ(d.EntMoji[1].s, "");
-    EXPECT_EQ(d.EntMoji[2].s, "");
+    EXPECT_EQ(d.MojiText(0), "first");
+    EXPECT_EQ(d.MojiText(1), "");
+    EXPECT_EQ(d.MojiText(2), "");
     // Inside the block, not at a string start: the rest of that string.
-    EXPECT_EQ(d.EntMoji[3].s, "rst");
-    EXPECT_EQ(d.EntMoji[4].s, "");
+    EXPECT_EQ(d.MojiText(3), "rst");
+    EXPECT_EQ(d.MojiText(4), "");
 }
 
 TEST(JwcData, TextsIntoOneLongStringAreCappedAndShareTheWork) {
@@ -197,9 +199,9 @@ TEST(JwcData, TextsIntoOneLongStringAreCappedAndShareTheWork) {
     TJwcData d;
     ASSERT_TRUE(d.FileInBytes(Span(EncodeJwc(f))));
     ASSERT_EQ(d.mojiN, 3000);
-    EXPECT_EQ(d.EntMoji[0].s.size(), kJwcTextMax);
-    EXPECT_EQ(d.EntMoji[1].s, d.EntMoji[0].s);
-    EXPECT_EQ(d.EntMoji[2999].s, "aaaaa");
+    EXPECT_EQ(d.MojiText(0).size(), kJwcTextMax);
+    EXPECT_EQ(d.MojiText(1), d.MojiText(0));
+    EXPECT_EQ(d.MojiText(2999), "aaaaa");
 }
 
 TEST(JwcData, TextRecordsAddressBySegmentTimesSixteenPlusOffset) {
@@ -212,7 +214,7 @@ TEST(JwcData, TextRecordsAddressBySegmentTimesSixteenPlusOffset) {
     EXPECT_EQ(d.Enthd.sBufAdr1, 0x60010);
     EXPECT_EQ(d.Enthd.sBufAdr2, 0x60014);
     EXPECT_EQ(d.EntMoji[0].p, 0x60010);
-    EXPECT_EQ(d.EntMoji[0].s, "abc");
+    EXPECT_EQ(d.MojiText(0), "abc");
 }
 
 TEST(JwcData, MissingHeaderParametersReadAsZero) {
@@ -258,16 +260,21 @@ TEST(JwcData, ArcFlatteningAndFixedPointAngles) {
     EXPECT_FLOAT_EQ(d.EntArc[1].tt, 0.5f);
 }
 
-TEST(JwcData, RefusesCountsTheFileCannotHoldBeforeAllocating) {
+// A count the file cannot hold is a cut section: the whole records left are read (never more
+// than the bytes can hold), and reading stops there.
+TEST(JwcData, CountsTheFileCannotHoldKeepWhatIsThere) {
+    constexpr size_t kRest = SIZE_MAX;  // every whole record the bytes left hold
     struct Case {
         const char* name;
         int32_t lines, arcs, texts, tens;
-        size_t keptLines, keptArcs;
+        size_t keptLines, keptArcs, keptTens;
     };
     const Case cases[] = {
-        {"negative lines", -1, 1, 0, 0, 0, 0},   {"huge lines", 0x7FFFFFFF, 1, 0, 0, 0, 0},
-        {"huge arcs", 2, 100000000, 0, 0, 2, 0}, {"negative texts", 2, 1, -5, 0, 2, 1},
-        {"huge points", 2, 1, 0, 1000000, 2, 1},
+        {"negative lines", -1, 1, 0, 0, 0, 0, 0},
+        {"huge lines", 0x7FFFFFFF, 1, 0, 0, kRest, 0, 0},
+        {"huge arcs", 2, 100000000, 0, 0, 2, kRest, 0},
+        {"negative texts", 2, 1, -5, 0, 2, 1, 0},
+        {"huge points", 2, 1, 0, 1000000, 2, 1, kRest},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -278,14 +285,19 @@ TEST(JwcData, RefusesCountsTheFileCannotHoldBeforeAllocating) {
         f.arcCount = c.arcs;
         f.mojiCount = c.texts;
         f.tenCount = c.tens;
+        test::TJwcLayout layout;
+        const auto bytes = EncodeJwc(f, &layout);
+        const auto rest = [&](size_t start, size_t size, size_t want) {
+            return want == kRest ? (bytes.size() - start) / size : want;
+        };
         TJwcData d;
-        EXPECT_FALSE(d.FileInBytes(Span(EncodeJwc(f))));
+        EXPECT_FALSE(d.FileInBytes(Span(bytes)));
         EXPECT_EQ(d.ErrorText(), "File I/O Error");
-        EXPECT_EQ(d.EntLine.size(), c.keptLines);
-        EXPECT_EQ(d.EntArc.size(), c.keptArcs);
+        EXPECT_EQ(d.EntLine.size(), rest(layout.lines, 22, c.keptLines));
+        EXPECT_EQ(d.EntArc.size(), rest(layout.lines + 22 * d.EntLine.size(), 32, c.keptArcs));
+        EXPECT_EQ(d.EntTen.size(), rest(layout.tens, 12, c.keptTens));
         EXPECT_EQ(static_cast<size_t>(d.lineN), d.EntLine.size());
         EXPECT_EQ(static_cast<size_t>(d.arcN), d.EntArc.size());
-        EXPECT_TRUE(d.EntTen.empty());
         // The tables before the records were read.
         EXPECT_FLOAT_EQ(d.EntLgrp[0].scale, 50);
     }
@@ -391,11 +403,29 @@ TEST(JwcData, EveryPrefixReadsSafelyAndOnlyTheWholeFileSucceeds) {
         TJwcData d;
         // The last group name may be cut short: a read that gets some bytes counts.
         EXPECT_EQ(d.FileInBytes(Span(prefix)), n > bytes.size() - 16) << n;
-        EXPECT_LE(d.EntLine.size(), 2u);
-        if (n >= layout.tens + 12) {
-            EXPECT_EQ(d.tenN, 1) << n;
-        }
+        // Every record lying wholly inside the prefix is kept, and nothing more.
+        const auto whole = [n](size_t start, size_t size, size_t count) {
+            return n < start ? size_t{0} : std::min(count, (n - start) / size);
+        };
+        EXPECT_EQ(d.EntLine.size(), whole(layout.lines, 22, 2)) << n;
+        EXPECT_EQ(d.EntArc.size(), whole(layout.arcs, 32, 1)) << n;
+        EXPECT_EQ(d.EntMoji.size(), whole(layout.texts, 24, 2)) << n;
+        EXPECT_EQ(d.EntTen.size(), whole(layout.tens, 12, 1)) << n;
     }
+}
+
+TEST(JwcData, CutInsideItsFifthLineKeepsTheFourBefore) {
+    TJwcFile f = SmallDrawing();
+    f.lines.resize(8, f.lines[0]);
+    test::TJwcLayout layout;
+    const auto bytes = EncodeJwc(f, &layout);
+    const std::vector<std::byte> cut(bytes.begin(), bytes.begin() + layout.lines + 4 * 22 + 10);
+    TJwcData d;
+    EXPECT_FALSE(d.FileInBytes(Span(cut)));
+    EXPECT_EQ(d.ErrorOffset(), layout.lines + 4 * 22);
+    ASSERT_EQ(d.EntLine.size(), 4u);
+    EXPECT_FLOAT_EQ(d.EntLine[3].x1, 1);
+    EXPECT_TRUE(d.EntArc.empty());
 }
 
 TEST(JwcData, BytePatchesNeverBreakTheReader) {

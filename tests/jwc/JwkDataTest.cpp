@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -64,9 +65,9 @@ TEST(JwkData, ReadsRecordsAsStoredWithPointsBeforeTexts) {
     EXPECT_EQ(k.EntTen[0].col, 7);
     EXPECT_EQ(k.EntTen[0].flg1, 0x20);
     ASSERT_EQ(k.mojiN, 2);
-    EXPECT_EQ(k.EntMoji[0].s, "door");
+    EXPECT_EQ(k.MojiText(0), "door");
     EXPECT_EQ(k.EntMoji[1].p, 5);
-    EXPECT_EQ(k.EntMoji[1].s, "\xE6\x88\xB8!");  // "戸!"
+    EXPECT_EQ(k.MojiText(1), "\xE6\x88\xB8!");  // "戸!"
     EXPECT_EQ(k.EntMoji[1].lay, 0x44);
 }
 
@@ -108,26 +109,27 @@ TEST(JwkData, TextBlockAndOffsets) {
     TJwkData k;
     ASSERT_TRUE(k.FileInBytes(Span(EncodeJwk(f))));
     ASSERT_EQ(k.mojiN, 5);
-    EXPECT_EQ(k.EntMoji[0].s, "a");
-    EXPECT_EQ(k.EntMoji[1].s, "");
-    EXPECT_EQ(k.EntMoji[2].s, "d");
-    EXPECT_EQ(k.EntMoji[3].s, "");
-    EXPECT_EQ(k.EntMoji[4].s, "");
+    EXPECT_EQ(k.MojiText(0), "a");
+    EXPECT_EQ(k.MojiText(1), "");
+    EXPECT_EQ(k.MojiText(2), "d");
+    EXPECT_EQ(k.MojiText(3), "");
+    EXPECT_EQ(k.MojiText(4), "");
 
     f.strSpace = 0;
     ASSERT_TRUE(k.FileInBytes(Span(EncodeJwk(f))));
     EXPECT_EQ(k.mojiN, 5);
-    for (const TEntJwcMoji2& m : k.EntMoji)
-        EXPECT_TRUE(m.s.empty());
+    for (size_t i = 0; i < k.EntMoji.size(); ++i)
+        EXPECT_TRUE(k.MojiText(i).empty());
 
     // Strings longer than the declared block are cut at its end.
     f.strSpace = 3;
     ASSERT_TRUE(k.FileInBytes(Span(EncodeJwk(f))));
-    EXPECT_EQ(k.EntMoji[0].s, "a");
-    EXPECT_EQ(k.EntMoji[2].s, "");
+    EXPECT_EQ(k.MojiText(0), "a");
+    EXPECT_EQ(k.MojiText(2), "");
 }
 
-TEST(JwkData, RefusesCountsTheFileCannotHold) {
+// A count the file cannot hold keeps the whole records that are there and stops the reading.
+TEST(JwkData, CountsTheFileCannotHoldKeepWhatIsThere) {
     struct Case {
         const char* name;
         int32_t lines, arcs, tens, texts;
@@ -136,7 +138,7 @@ TEST(JwkData, RefusesCountsTheFileCannotHold) {
     const Case cases[] = {
         {"negative lines", -3, 1, 1, 2, 0, 0},
         {"huge arcs", 1, 0x40000000, 1, 2, 1, 0},
-        {"huge points", 1, 1, 2000, 2, 1, 0},
+        {"huge points", 1, 1, 2000, 2, 1, 5},  // the 60 bytes of texts and block left
         {"negative texts", 1, 1, 1, -1, 1, 1},
     };
     for (const Case& c : cases) {
@@ -189,6 +191,17 @@ TEST(JwkData, EveryPrefixReadsSafely) {
         // A text block cut short still counts as read when it got any byte.
         EXPECT_EQ(k.FileInBytes(Span(prefix)), n > bytes.size() - blockSize) << n;
         EXPECT_EQ(static_cast<size_t>(k.lineN), k.EntLine.size());
+        // Every record lying wholly inside the prefix is kept, and nothing more.
+        const auto whole = [n](size_t start, size_t size, size_t count) {
+            return n < start ? size_t{0} : std::min(count, (n - start) / size);
+        };
+        const TJwkFile f = SmallSymbol();
+        const size_t lines = 400, arcs = lines + 22 * f.lines.size();
+        const size_t tens = arcs + 32 * f.arcs.size(), texts = tens + 12 * f.tens.size();
+        EXPECT_EQ(k.EntLine.size(), whole(lines, 22, f.lines.size())) << n;
+        EXPECT_EQ(k.EntArc.size(), whole(arcs, 32, f.arcs.size())) << n;
+        EXPECT_EQ(k.EntTen.size(), whole(tens, 12, f.tens.size())) << n;
+        EXPECT_EQ(k.EntMoji.size(), whole(texts, 24, f.texts.size())) << n;
     }
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -369,6 +370,10 @@ TEST(JwsFileIn, TruncationAtEveryByteKeepsWhatWasRead) {
         EXPECT_FALSE(ReadJws(d, full.substr(0, n)));
         ASSERT_LE(d.EntLineN, whole.EntLineN);
         EXPECT_GE(d.EntLineN, n < kJwsHeaderSize ? 0 : lastLines);
+        // Every line lying wholly inside the prefix is kept.
+        const size_t list = kJwsHeaderSize + 2;
+        EXPECT_EQ(static_cast<size_t>(d.EntLineN),
+                  n < list + 61 ? 0 : std::min<size_t>(4, 1 + (n - list - 61) / 49));
         // A line cut inside its fixed part is kept with the fields that got no bytes at 0
         // (only a read that delivers nothing drops an object), so only the earlier ones match.
         for (int i = 0; i + 1 < d.EntLineN; ++i) {

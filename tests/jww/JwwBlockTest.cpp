@@ -502,6 +502,7 @@ TEST(JwwBlockBounds, ExponentialNestingStopsAtTheBudget) {
     const std::clock_t start = std::clock();
     EXPECT_FALSE(MakeBlockTree(s.ents));
     EXPECT_EQ(s.ents.EntBlockTreeN, kMaxBlockTreeNodes);
+    EXPECT_EQ(s.ents.BudgetStop, "block tree budget");  // reported as a partial conversion
     EXPECT_GE(s.ents.EntBlockNum, 6);
     TJwwBlockExploder x(s.ents, s.n1, s.groups);
     ASSERT_TRUE(x.BlockExplode(s.n2));
@@ -573,6 +574,7 @@ TEST(JwwBlockBounds, CurveBudgetCountsCirclesAndCurvedSolids) {
     // Circle, line, disc per placement: the fourth placement stops after its circle.
     EXPECT_EQ(s.ents.EntEnkoN + s.ents.EntSolidN, 7);
     EXPECT_EQ(s.ents.EntLineN, 3);
+    EXPECT_EQ(s.ents.BudgetStop, "block curve budget");
 }
 
 TEST(JwwBlockBounds, MemberIndicesOutsideTheArraysAreSkipped) {
