@@ -114,7 +114,7 @@ TEST(SettingsFile, DefaultFileMatchesTheWrittenDefaults) {
     EXPECT_EQ(ReadBytes(dir.Path() / "d.dat"),
               Lines({"50",     "50", "480",     "480", "1",  "0",  "0", "0",  "0", "",  "",
                      "433A5C", "1",  "Windows", "1",   "1",  "1",  "1", "1",  "0", "0", "0",
-                     "1",      "1",  "0",       "0",   "12", "10", "4", "10", "4"}));
+                     "1",      "1",  "0",       "0",   "12", "10", "4", "10", "4", "0"}));
 }
 
 TEST(SettingsFile, ShortFileGivesZeroFalseAndEmpty) {
