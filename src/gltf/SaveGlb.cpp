@@ -223,6 +223,13 @@ void BuildGlb(TFigList& fig, double F, const TGlbNames& names, TGlb& glb) {
         if (lo[a] <= hi[a]) centre[a] = lo[a] + (hi[a] - lo[a]) / 2;
     }
 
+    // Room for every corner up front: growing a chunk of this size step by step costs more
+    // than packing it.
+    size_t allCorners = 0;
+    for (const uint32_t i : groups.order)
+        allCorners += static_cast<size_t>(CornerCount(fig.Fig3D[i].typ));
+    glb.pos.reserve(allCorners * 3);
+    glb.idx.reserve(allCorners * 6 + groups.groups.size() * 8);
     std::vector<TPacked> packed;
     packed.reserve(groups.groups.size());
     TVertexTable table;
