@@ -1,7 +1,10 @@
-// Writes a large primitive list as a COLLADA document and compares its throughput with one plain
-// fwrite of the same number of bytes.
+// Writes a large primitive list as a COLLADA document and as binary glTF, and compares each
+// with one plain fwrite of the same number of bytes in the same run. With "--assimp" it also
+// times assimp's import of the plain and the compact document for growing segment counts.
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -9,11 +12,54 @@
 
 #include "collada/SaveDae.h"
 #include "geometry/FigList.h"
+#include "gltf/SaveGlb.h"
 
 namespace {
 
 double Seconds(std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b) {
     return std::chrono::duration<double>(b - a).count();
+}
+
+// Seconds one plain fwrite of n bytes takes, file creation and closing included; negative on
+// failure.
+double PlainWrite(const std::string& file, size_t n) {
+    std::vector<char> block(n, 'x');
+    const auto t0 = std::chrono::steady_clock::now();
+    std::FILE* f = std::fopen(file.c_str(), "wb");
+    if (!f || std::fwrite(block.data(), 1, block.size(), f) != block.size() ||
+        std::fclose(f) != 0) {
+        return -1;
+    }
+    const auto t1 = std::chrono::steady_clock::now();
+    std::filesystem::remove(file);
+    return Seconds(t0, t1);
+}
+
+// assimp's import time of the plain and the compact document of n segments in one geometry.
+void AssimpTimes(const std::filesystem::path& dir) {
+    std::printf("assimp import, segments: plain s, compact s\n");
+    for (const int n : {20000, 40000, 80000}) {
+        velmora::TFigList fig;
+        fig.FigColKeyAdd(0);
+        for (int i = 0; i < n; ++i) {
+            const velmora::T3Dpoint p[2] = {{i * 10.0, 0, 0}, {i * 10.0, 500.0 + i % 7, 0}};
+            fig.Fig3DAdd(0, 1, velmora::kFigTypLine, p, 2);
+        }
+        double t[2] = {0, 0};
+        for (const int compact : {0, 1}) {
+            const std::string file =
+                (dir / (compact ? "assimp_compact.dae" : "assimp_plain.dae")).string();
+            std::filesystem::remove(file);
+            std::string error;
+            velmora::SaveDaeFile(file, fig, 1, error, {},
+                                 compact ? velmora::TDaeStyle::Compact : velmora::TDaeStyle::Plain);
+            const auto t0 = std::chrono::steady_clock::now();
+            const int rc = std::system(("assimp info '" + file + "' >/dev/null 2>&1").c_str());
+            t[compact] = rc == 0 ? Seconds(t0, std::chrono::steady_clock::now()) : -1;
+            std::filesystem::remove(file);
+        }
+        std::printf("%d: %.3f, %.3f\n", n, t[0], t[1]);
+    }
 }
 
 }  // namespace
@@ -70,18 +116,26 @@ int main(int argc, char** argv) {
     const auto bytes = static_cast<size_t>(std::filesystem::file_size(dae));
     std::filesystem::remove(dae);
 
-    std::vector<char> block(bytes, 'x');
-    const auto t2 = std::chrono::steady_clock::now();
-    std::FILE* f = std::fopen(plain.c_str(), "wb");
-    if (!f || std::fwrite(block.data(), 1, block.size(), f) != block.size() ||
-        std::fclose(f) != 0) {
+    const double plain_s = PlainWrite(plain, bytes);
+    if (plain_s < 0) {
         std::fprintf(stderr, "plain write failed\n");
         return 1;
     }
-    const auto t3 = std::chrono::steady_clock::now();
-    std::filesystem::remove(plain);
 
-    const double dae_s = Seconds(t0, t1), plain_s = Seconds(t2, t3);
+    const std::string glb = (dir / "velmora_bench.glb").string();
+    const auto t4 = std::chrono::steady_clock::now();
+    const TSaveResult rg = SaveGlbFile(glb, fig, 1, TGlbNames{"bench", {}}, error);
+    const auto t5 = std::chrono::steady_clock::now();
+    if (rg != TSaveResult::Written) {
+        std::fprintf(stderr, "glb write failed: %s\n", error.c_str());
+        return 1;
+    }
+    const auto glbBytes = static_cast<size_t>(std::filesystem::file_size(glb));
+    std::filesystem::remove(glb);
+    const double glbPlain_s = PlainWrite(plain, glbBytes);
+    const double glb_s = Seconds(t4, t5);
+
+    const double dae_s = Seconds(t0, t1);
     const double mb = static_cast<double>(bytes) / 1e6;
     std::printf("primitives: %d (%d segments, %d triangles and quadrilaterals)\n", fig.Fig3DN,
                 kSegments, kTriangles + kQuads);
@@ -90,5 +144,9 @@ int main(int argc, char** argv) {
     std::printf("document MB/s: %.1f\n", mb / dae_s);
     std::printf("plain fwrite MB/s: %.1f\n", mb / plain_s);
     std::printf("ratio document/plain: %.2f\n", plain_s / dae_s);
+    std::printf("glb: %.1f MB in %.3f s, plain fwrite of the same bytes %.3f s\n",
+                static_cast<double>(glbBytes) / 1e6, glb_s, glbPlain_s);
+    std::printf("ratio glb/plain: %.2f\n", glbPlain_s / glb_s);
+    if (argc > 2 && std::strcmp(argv[2], "--assimp") == 0) AssimpTimes(dir);
     return 0;
 }

@@ -5,7 +5,7 @@
 set -eu
 
 build="cmake make g++"
-test="$build libgtest-dev libgmock-dev libbenchmark-dev libxml2-utils assimp-utils qt6-base-dev xvfb fonts-ipafont-gothic"
+test="$build libgtest-dev libgmock-dev libbenchmark-dev libxml2-utils assimp-utils qt6-base-dev xvfb fonts-ipafont-gothic nodejs"
 ci="$test clang libclang-rt-14-dev"
 
 case "${1:-test}" in
@@ -13,6 +13,11 @@ case "${1:-test}" in
     test) packages=$test ;;
     ci) packages=$ci ;;
     *) echo "usage: $0 [build|test|ci]" >&2; exit 2 ;;
+esac
+
+# Debian's npm, unless the installed nodejs brings its own (it would conflict with it).
+case " $packages " in
+    *" nodejs "*) command -v npm >/dev/null 2>&1 || packages="$packages npm" ;;
 esac
 
 missing=""

@@ -194,6 +194,8 @@ void TBatchRun::CaptureSettings() {
             break;
     }
     s.TenType = f.ComboBox2;
+    s.Format = (f.ComboBox3 == 1 || f.ComboBox3 == 2) ? static_cast<TOutputFormat>(f.ComboBox3)
+                                                      : TOutputFormat::Dae;
 
     double ten = TextToReal(f.Edit2);
     if (ten == 0) ten = 1;
@@ -250,8 +252,8 @@ TRunReport TBatchRun::RunProc() {
             report.End = TRunEnd::Escaped;
             break;
         }
-        const std::string name =
-            ChangeExtSafe(beside ? src : folder + ExtractFileName(src), ".dae");
+        const std::string name = ChangeExtSafe(beside ? src : folder + ExtractFileName(src),
+                                               OutputExtension(settings_.Format));
         const std::optional<std::string> dst =
             GetBranchFileName(name, HostPathStyle(), BranchLimit);
         platform_.Progress(ProgressText(index, FListN(), src));

@@ -3,6 +3,9 @@
 #include <functional>
 #include <new>
 
+#include "gltf/SaveGlb.h"
+#include "util/Func2.h"
+
 namespace velmora {
 
 namespace {
@@ -61,6 +64,7 @@ class TFileKind final : public IFileKind {
     bool FileCheck(const std::string& src) override { return reader_.FileCheck(src); }
     bool FileIn(const std::string& src) override {
         engine_.ConvertFailed = false;
+        engine_.SourceName = src;
         damage_ = TDamage{};
         const bool whole = reader_.FileIn(src);
         if (!whole) {
@@ -149,7 +153,28 @@ TSaveResult TConversionEngine::SaveDae(const std::string& dst, std::string& erro
         error = "out of memory while converting";
         return TSaveResult::Failed;
     }
+    switch (Conv.Settings.Format) {
+        case TOutputFormat::DaeCompact:
+            return SaveDaeFile(dst, Fig, Conv.Settings.SaveScale, error, {}, TDaeStyle::Compact);
+        case TOutputFormat::Glb:
+            return SaveGlbFile(dst, Fig, Conv.Settings.SaveScale, GlbNames(), error);
+        case TOutputFormat::Dae:
+            break;
+    }
     return SaveDaeFile(dst, Fig, Conv.Settings.SaveScale, error);
+}
+
+TGlbNames TConversionEngine::GlbNames() const {
+    TGlbNames names;
+    const std::string file = ExtractFileName(SourceName);
+    const size_t dot = file.rfind('.');
+    names.Drawing = dot == std::string::npos ? file : file.substr(0, dot);
+    for (int L = 0; L < kFigLayerCount; ++L) {
+        // The attribute table keeps "(n) " before the drawing's own name.
+        const std::string shown = gAtt.GetAttrLayerName(L);
+        names.Layers[static_cast<size_t>(L)] = shown.size() > 4 ? shown.substr(4) : std::string();
+    }
+    return names;
 }
 
 void TConversionEngine::FreeAll() {

@@ -7,6 +7,7 @@
 #include "attr/GraAttribute.h"
 #include "geometry/Converter.h"
 #include "geometry/FigList.h"
+#include "gltf/SaveGlb.h"
 #include "jwc/JwcData.h"
 #include "jwc/JwkData.h"
 #include "jww/JwsData.h"
@@ -40,6 +41,11 @@ class TConversionEngine final : public IConversionEngine {
     // Set by a kind whose conversion ran out of memory: the file then gets no output rather
     // than a document holding part of it.
     bool ConvertFailed = false;
+    // The file last read, whose name the glTF scene takes.
+    std::string SourceName;
+
+    // The drawing's name and its own layer names as the attribute table holds them.
+    TGlbNames GlbNames() const;
 
   private:
     std::unique_ptr<IFileKind> jww_, jws_, jwc_, jwk_;

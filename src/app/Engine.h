@@ -51,7 +51,8 @@ class IConversionEngine {
     virtual IFileKind* Kind(const std::string& extLower) = 0;
     // The settings captured (and clamped) at the start of a run.
     virtual void SetSettings(const TConvertSettings& settings) = 0;
-    // Writes the primitive list to dst. On CannotCreate, error holds the text to show.
+    // Writes the primitive list to dst in the format of the settings. On CannotCreate, error
+    // holds the text to show.
     virtual TSaveResult SaveDae(const std::string& dst, std::string& error) = 0;
     // Every reader releases the data of the last file (a Windows drawing also deletes the
     // pictures it extracted into the working folder).

@@ -32,6 +32,7 @@ struct TFormState {
     bool CheckBox6 = false;    // solids
     int ComboBox1 = 0;         // item index of the scale list; -1 or out of range: no selection
     int ComboBox2 = 0;         // item index of the point-marker list
+    int ComboBox3 = 0;         // item index of the output-format list (TOutputFormat)
     std::string Edit2 = "1";   // point-marker size
     std::string Edit3 = "12";  // division count
     std::string Edit4 = "10";  // angle per segment, degrees

@@ -11,6 +11,8 @@ namespace velmora {
 namespace {
 
 constexpr int kLineCount = 31;
+// Lines after the first 31; a file without them gives their defaults.
+constexpr int kExtraLineCount = 1;
 
 std::filesystem::path ToPath(const std::string& utf8) {
     return std::filesystem::path(
@@ -109,12 +111,15 @@ void ApplyLine(int index, const std::string& line, TFormState& st) {
         case 31:
             st.Edit7 = IntTextNormalised(line);
             break;
+        case 32:
+            if (!line.empty()) st.ComboBox3 = TextToInt(line);
+            break;
         default:
             break;
     }
 }
 
-std::array<std::string, kLineCount> Lines(const TFormState& st) {
+std::array<std::string, kLineCount + kExtraLineCount> Lines(const TFormState& st) {
     return {
         IntToText(st.Fm1x),
         IntToText(st.Fm1y),
@@ -147,6 +152,7 @@ std::array<std::string, kLineCount> Lines(const TFormState& st) {
         st.Edit5,
         st.Edit6,
         st.Edit7,
+        IntToText(st.ComboBox3),
     };
 }
 
@@ -170,7 +176,7 @@ bool OpenDatFile(const std::string& fn, const std::string& ExeFolder, TFormState
         std::ifstream in(ToPath(fn), std::ios::binary);
         if (!in) return false;
         bool ok = true;
-        for (int index = 1; index <= kLineCount; ++index) {
+        for (int index = 1; index <= kLineCount + kExtraLineCount; ++index) {
             std::string line;
             if (ok && !std::getline(in, line)) {
                 ok = in.eof();

@@ -6,8 +6,9 @@
 
 namespace velmora {
 
-// The settings file: 31 lines in a fixed order, CR LF, UTF-8 (everything the program itself
-// writes is ASCII; the three folders are hex of their UTF-8 bytes).
+// The settings file: 31 lines in a fixed order, then the output format, CR LF, UTF-8
+// (everything the program itself writes is ASCII; the three folders are hex of their UTF-8
+// bytes). A file of 31 lines gives the default format.
 
 // Resets state to the defaults (LabelPreFolder := ExeFolder), then applies the lines of fn
 // when it exists. Missing lines read as empty text. Returns false only when fn exists but

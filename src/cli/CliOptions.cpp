@@ -140,6 +140,7 @@ std::vector<TOption> Options() {
         {"--marker", true,
          Choice(&TCliOptions::ComboBox2, {"plus", "cross", "square", "diamond", "circle",
                                           "filled-square", "filled-diamond", "disc"})},
+        {"--format", true, Choice(&TCliOptions::ComboBox3, {"dae", "dae-compact", "glb"})},
         {"--marker-size", true,
          [](TCliOptions& o, const std::string& v, std::string& e) {
              o.Edit2 = v;
@@ -177,6 +178,7 @@ void TCliOptions::ApplyTo(TFormState& state) const {
     }
     if (ComboBox1) state.ComboBox1 = *ComboBox1;
     if (ComboBox2) state.ComboBox2 = *ComboBox2;
+    if (ComboBox3) state.ComboBox3 = *ComboBox3;
     if (Edit2) state.Edit2 = *Edit2;
     if (ArcButton != 0) state.SetRadioButton(ArcButton, true);
     if (ArcButton == 5 && ArcValue) state.Edit3 = *ArcValue;
@@ -243,7 +245,8 @@ std::optional<TCliOptions> ParseCommandLine(const std::vector<std::string>& args
 
 std::string UsageText() {
     return "Usage: velmora-cli [OPTIONS] FILE...\n"
-           "Converts Jw_cad drawings and symbols (.jww .jws .jwc .jwk) to COLLADA (.dae).\n"
+           "Converts Jw_cad drawings and symbols (.jww .jws .jwc .jwk) to COLLADA (.dae) or\n"
+           "binary glTF (.glb).\n"
            "Settings come from velmora.dat beside the program (never written by this program);\n"
            "the options below override them for this run.\n"
            "\n"
@@ -257,6 +260,11 @@ std::string UsageText() {
            "Objects taken over (on|off):\n"
            "      --hidden-layers=on|off  --aux=on|off  --dimensions=on|off\n"
            "      --hatching=on|off       --points=on|off  --solids=on|off\n"
+           "\n"
+           "Output:\n"
+           "      --format dae|dae-compact|glb\n"
+           "                                COLLADA (default), COLLADA with one lines element\n"
+           "                                per geometry, or glTF 2.0 binary\n"
            "\n"
            "Geometry:\n"
            "      --scale 1|10|100|1000     coordinate factor\n"

@@ -20,6 +20,7 @@ struct TCliOptions {
     std::optional<bool> CheckBox[6];          // CheckBox1..6
     std::optional<int> ComboBox1;
     std::optional<int> ComboBox2;
+    std::optional<int> ComboBox3;  // output format
     std::optional<std::string> Edit2;
     int ArcButton = 0;  // 5, 6 or 7; 0: as the file says
     std::optional<std::string> ArcValue;

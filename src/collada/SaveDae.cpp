@@ -13,6 +13,7 @@
 #include <system_error>
 #include <vector>
 
+#include "geometry/FigGroups.h"
 #include "util/Func2.h"
 
 namespace velmora {
@@ -260,78 +261,6 @@ TCreatedRead ReadCreated(const std::string& dst, std::string& created) {
     return TCreatedRead::Found;
 }
 
-// Primitives that reach a geometry: line segments, triangles, quadrilaterals.
-bool IsWrittenKind(int32_t typ) {
-    return typ == kFigTypLine || typ == kFigTypTri || typ == kFigTypSqr;
-}
-
-int ClampedLayer(int32_t lay) {
-    return (lay < 0 || lay >= kFigLayerCount) ? 0 : lay;
-}
-
-int ClampedKey(int32_t col) {
-    return (col < 1 || col > kFigColKeyMax) ? 1 : col;
-}
-
-struct TGroup {
-    int lay;
-    int col;
-    size_t begin, end;  // range in the ordered index list
-};
-
-// Everything the document needs, ordered by (layer, key) in one pass plus two stable counting
-// sorts, so the cost grows with the list, not with layers times keys.
-struct TLayout {
-    std::vector<bool> layUsed = std::vector<bool>(kFigLayerCount, false);
-    std::vector<bool> keyUsed = std::vector<bool>(kFigColKeyMax + 1, false);
-    std::vector<uint32_t> order;
-    std::vector<TGroup> groups;
-};
-
-void BuildLayout(const TFigList& fig, TLayout& out) {
-    const auto n = static_cast<size_t>(fig.InUse());
-    std::vector<uint32_t> byKey;
-    byKey.reserve(n);
-    std::vector<size_t> keyCount(kFigColKeyMax + 2, 0);
-    std::vector<size_t> layCount(kFigLayerCount + 1, 0);
-    for (size_t i = 0; i < n; ++i) {
-        const T3DdataField& f = fig.Fig3D[i];
-        if (!f.ext) continue;
-        out.layUsed[static_cast<size_t>(ClampedLayer(f.lay))] = true;
-        if (!IsWrittenKind(f.typ)) continue;
-        byKey.push_back(static_cast<uint32_t>(i));
-        ++keyCount[static_cast<size_t>(ClampedKey(f.col)) + 1];
-        ++layCount[static_cast<size_t>(ClampedLayer(f.lay)) + 1];
-    }
-    for (size_t k = 1; k < keyCount.size(); ++k) {
-        if (k >= 2 && keyCount[k] > 0) out.keyUsed[k - 1] = true;
-        keyCount[k] += keyCount[k - 1];
-    }
-    for (size_t l = 1; l < layCount.size(); ++l)
-        layCount[l] += layCount[l - 1];
-
-    std::vector<uint32_t> tmp(byKey.size());
-    for (const uint32_t i : byKey)
-        tmp[keyCount[static_cast<size_t>(ClampedKey(fig.Fig3D[i].col))]++] = i;
-    out.order.resize(byKey.size());
-    for (const uint32_t i : tmp) {
-        out.order[layCount[static_cast<size_t>(ClampedLayer(fig.Fig3D[i].lay))]++] = i;
-    }
-
-    for (size_t b = 0; b < out.order.size();) {
-        const T3DdataField& f = fig.Fig3D[out.order[b]];
-        const int L = ClampedLayer(f.lay), C = ClampedKey(f.col);
-        size_t e = b + 1;
-        while (e < out.order.size()) {
-            const T3DdataField& g = fig.Fig3D[out.order[e]];
-            if (ClampedLayer(g.lay) != L || ClampedKey(g.col) != C) break;
-            ++e;
-        }
-        out.groups.push_back({L, C, b, e});
-        b = e;
-    }
-}
-
 // Text of a normal, written as often as a face has corners. Faces of one drawing nearly all
 // share the same normal, so the last text is kept.
 class TNormalText {
@@ -362,7 +291,7 @@ int CornerCount(int32_t typ) {
     return typ == kFigTypLine ? 2 : typ == kFigTypTri ? 3 : 4;
 }
 
-void WriteHeader(TDaeOut& out, std::string_view created, std::string_view now) {
+void WriteHeader(TDaeOut& out, std::string_view created, std::string_view now, bool compact) {
     out.Line(R"(<?xml version="1.0" encoding="utf-8"?>)");
     out.Line(R"(<COLLADA xmlns="http://www.collada.org/2005/11/COLLADASchema" version="1.4.1">)");
     out.Line("<asset>");
@@ -378,11 +307,13 @@ void WriteHeader(TDaeOut& out, std::string_view created, std::string_view now) {
     out.Put(now);
     out.Line("</modified>");
     out.Line("  <revision>1.0</revision>");
+    // Importers differ in the unit they assume without one; the coordinates are metres.
+    if (compact) out.Line("  <unit name=\"meter\" meter=\"1\"/>");
     out.Line("  <up_axis>Z_UP</up_axis>");
     out.Line("</asset>");
 }
 
-void WriteMaterials(TDaeOut& out, const TFigList& fig, const TLayout& layout) {
+void WriteMaterials(TDaeOut& out, const TFigList& fig, const TFigGroups& layout) {
     out.Line("<library_effects>");
     for (int k = 1; k <= kFigColKeyMax; ++k) {
         if (!layout.keyUsed[static_cast<size_t>(k)]) continue;
@@ -413,8 +344,8 @@ void WriteMaterials(TDaeOut& out, const TFigList& fig, const TLayout& layout) {
     out.Line("</library_materials>");
 }
 
-void WriteGeometry(TDaeOut& out, const TFigList& fig, const TLayout& layout, const TGroup& g,
-                   double F, TNormalText& normals) {
+void WriteGeometry(TDaeOut& out, const TFigList& fig, const TFigGroups& layout, const TFigGroup& g,
+                   double F, TNormalText& normals, bool compact) {
     // Geometries select by the stored layer and key; entries counted here under layer 0 or
     // key 1 only because theirs lie out of range have a group but write nothing.
     const auto member = [&](const T3DdataField& f) { return f.lay == g.lay && f.col == g.col; };
@@ -549,7 +480,28 @@ void WriteGeometry(TDaeOut& out, const TFigList& fig, const TLayout& layout, con
         out.Line("        </p>");
         out.Line("      </triangles>");
     }
-    if (segs > 0) {
+    if (segs > 0 && compact) {
+        // One element for all segments: importers that build a mesh per element slow down
+        // with the square of their number.
+        out.Line("      <lines count=\"" + std::to_string(segs) + "\" material=\"Color" + C +
+                 "\">");
+        out.Put(vertexInput);
+        out.Line("        <p>");
+        for (size_t i = g.begin; i < g.end; ++i) {
+            const T3DdataField& f = fig.Fig3D[layout.order[i]];
+            if (!member(f) || f.typ != kFigTypLine) continue;
+            char* o = out.Room(64);
+            o = PutText(o, "        ");
+            o = PutUint(o, n);
+            *o++ = ' ';
+            o = PutUint(o, n + 1);
+            o = PutText(o, "\r\n");
+            out.Commit(o);
+            n += 2;
+        }
+        out.Line("        </p>");
+        out.Line("      </lines>");
+    } else if (segs > 0) {
         const std::string open = "      <lines count=\"1\" material=\"Color" + C + "\">\r\n" +
                                  vertexInput + "        <p>";
         for (size_t i = g.begin; i < g.end; ++i) {
@@ -569,7 +521,7 @@ void WriteGeometry(TDaeOut& out, const TFigList& fig, const TLayout& layout, con
     out.Line("  </geometry>");
 }
 
-void WriteScene(TDaeOut& out, const TLayout& layout) {
+void WriteScene(TDaeOut& out, const TFigGroups& layout) {
     out.Line("<library_visual_scenes>");
     out.Line("  <visual_scene id=\"DefaultScene\">");
     size_t gi = 0;
@@ -596,11 +548,10 @@ void WriteScene(TDaeOut& out, const TLayout& layout) {
     out.Line("</library_visual_scenes>");
 }
 
-void WriteDocument(TDaeOut& out, const TFigList& fig, double F, std::string_view created,
-                   std::string_view now) {
-    WriteHeader(out, created, now);
-    TLayout layout;
-    BuildLayout(fig, layout);
+void WriteDocument(TDaeOut& out, TFigList& fig, double F, std::string_view created,
+                   std::string_view now, bool compact) {
+    WriteHeader(out, created, now, compact);
+    const TFigGroups layout = BuildFigGroups(fig);
     if (layout.groups.empty()) {
         // The schema wants at least one entry in every library, so a list without primitives
         // gives the asset block alone.
@@ -610,8 +561,8 @@ void WriteDocument(TDaeOut& out, const TFigList& fig, double F, std::string_view
     WriteMaterials(out, fig, layout);
     out.Line("<library_geometries>");
     TNormalText normals;
-    for (const TGroup& g : layout.groups)
-        WriteGeometry(out, fig, layout, g, F, normals);
+    for (const TFigGroup& g : layout.groups)
+        WriteGeometry(out, fig, layout, g, F, normals, compact);
     out.Line("</library_geometries>");
     WriteScene(out, layout);
     out.Line("<scene>");
@@ -660,8 +611,8 @@ std::string DaeTimeText(const TDaeTime& t) {
     return std::string(s, sizeof s);
 }
 
-TSaveResult SaveDaeFile(const std::string& dst, const TFigList& fig, double saveScale,
-                        std::string& error, const TDaeClock& clock) {
+TSaveResult SaveDaeFile(const std::string& dst, TFigList& fig, double saveScale, std::string& error,
+                        const TDaeClock& clock, TDaeStyle style) {
     error.clear();
     try {
         const std::string now = DaeTimeText(clock ? clock() : LocalDaeTime());
@@ -678,7 +629,7 @@ TSaveResult SaveDaeFile(const std::string& dst, const TFigList& fig, double save
         bool written = false;
         try {
             TDaeOut out(f);
-            WriteDocument(out, fig, saveScale * 0.001, created, now);
+            WriteDocument(out, fig, saveScale * 0.001, created, now, style == TDaeStyle::Compact);
             written = out.Close();
             if (!written) error = "Write error on file \"" + dst + "\". " + SystemText(errno);
         } catch (const std::bad_alloc&) {

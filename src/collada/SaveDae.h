@@ -13,6 +13,10 @@ enum class TSaveResult {
     CannotCreate,  // the file could not be created, or an existing one could not be read
 };
 
+// Plain: the document with one lines element per segment. Compact: all segments of a
+// geometry in one lines element, and the unit (metres) stated in the asset block.
+enum class TDaeStyle { Plain, Compact };
+
 // Local date and time for the document's time stamps.
 struct TDaeTime {
     int year = 2000;
@@ -34,8 +38,8 @@ std::string DaeTimeText(const TDaeTime& t);
 // of that name, whose creation time stamp is carried over. Coordinates are multiplied by
 // saveScale * 0.001; a non-finite coordinate or normal component is written as 0. error gets a
 // text for Failed and CannotCreate. clock (the local clock when empty) gives the time stamps.
-// Never throws.
-TSaveResult SaveDaeFile(const std::string& dst, const TFigList& fig, double saveScale,
-                        std::string& error, const TDaeClock& clock = {});
+// Only the list's counts change. Never throws.
+TSaveResult SaveDaeFile(const std::string& dst, TFigList& fig, double saveScale, std::string& error,
+                        const TDaeClock& clock = {}, TDaeStyle style = TDaeStyle::Plain);
 
 }  // namespace velmora

@@ -2,6 +2,15 @@
 
 namespace velmora {
 
+// The file a run writes: the COLLADA document, the same with one lines element per geometry,
+// or binary glTF. The values are the item indices of the window's list.
+enum class TOutputFormat { Dae = 0, DaeCompact = 1, Glb = 2 };
+
+// The extension of the output name, with its ".".
+inline const char* OutputExtension(TOutputFormat f) {
+    return f == TOutputFormat::Glb ? ".glb" : ".dae";
+}
+
 // The conversion settings a batch run captures (and clamps) from the settings page before it
 // converts its first file. Converters and the writer only read them.
 struct TConvertSettings {
@@ -20,6 +29,7 @@ struct TConvertSettings {
     int ArcSep2 = 4;
     double ArcSepAng = 10.0 * 3.14159265358979323846 / 180.0;  // radians
     double ArcSepLen = 10;
+    TOutputFormat Format = TOutputFormat::Dae;
 };
 
 }  // namespace velmora

@@ -255,6 +255,11 @@ void TForm1::CreateControls() {
     grid->addWidget(NewLabel("Label6", "実点サイズ(図寸mm)", page), 2, 0);
     Edit[2] = NewNumberEdit("Edit2", "1", 8, page);
     grid->addWidget(Edit[2], 2, 1);
+    grid->addWidget(NewLabel("Label14", "出力形式", page), 3, 0);
+    ComboBox3 = Named(new QComboBox(page), "ComboBox3");
+    for (const char* item : {"COLLADA", "COLLADA (compact)", "glTF (.glb)"})
+        ComboBox3->addItem(Q(item));
+    grid->addWidget(ComboBox3, 3, 1);
     grid->setColumnStretch(2, 1);
     settings->addLayout(grid);
 
@@ -439,6 +444,7 @@ void TForm1::ControlsToState(TFormState& st) const {
         *checks[n] = CheckBox[n]->isChecked();
     st.ComboBox1 = ComboBox1->currentIndex();
     st.ComboBox2 = ComboBox2->currentIndex();
+    st.ComboBox3 = ComboBox3->currentIndex();
     std::string* const edits[] = {nullptr,   nullptr,   &st.Edit2, &st.Edit3,
                                   &st.Edit4, &st.Edit5, &st.Edit6, &st.Edit7};
     for (int n = 2; n <= 7; ++n)
@@ -469,6 +475,7 @@ void TForm1::StateToControls() {
     // An index outside the items leaves no item selected.
     ComboBox1->setCurrentIndex(state_.ComboBox1);
     ComboBox2->setCurrentIndex(state_.ComboBox2);
+    ComboBox3->setCurrentIndex(state_.ComboBox3);
     const std::string* const edits[] = {nullptr,       nullptr,       &state_.Edit2, &state_.Edit3,
                                         &state_.Edit4, &state_.Edit5, &state_.Edit6, &state_.Edit7};
     for (int n = 2; n <= 7; ++n)

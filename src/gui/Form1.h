@@ -118,7 +118,8 @@ class TForm1 final : public QMainWindow, private IPlatform {
     QCheckBox* CheckBox[7] = {};  // 1..6
     QComboBox* ComboBox1 = nullptr;
     QComboBox* ComboBox2 = nullptr;
-    QLineEdit* Edit[8] = {};  // Edit2..Edit7
+    QComboBox* ComboBox3 = nullptr;  // output format
+    QLineEdit* Edit[8] = {};         // Edit2..Edit7
     QButtonGroup* groupArc_ = nullptr;
     QRadioButton* RadioButton[8] = {};  // 5..7
     QListWidget* ListBox1 = nullptr;

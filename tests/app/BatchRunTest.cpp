@@ -217,6 +217,23 @@ TEST_F(BatchRunTest, PartlyConvertedFilesAreLoggedWithTheirNote) {
     EXPECT_EQ(platform_.Log[8], "　…… 変換完了");
 }
 
+TEST_F(BatchRunTest, OutputNameTakesTheExtensionOfTheFormat) {
+    const std::string a = Source("x.jww", "A");
+    const std::string b = Source("x.jwc", "B");
+    WriteBytes(U8(out_ + "x.glb"), "old");
+    for (const int format : {1, 2}) {
+        state_.ComboBox3 = format;
+        run_.Intake({a, b});
+        EXPECT_EQ(static_cast<int>(run_.Settings().Format), format);
+    }
+    // The compact document keeps ".dae"; the glTF names take the branch rule as they are.
+    EXPECT_TRUE(FileThere(out_ + "x.dae"));
+    EXPECT_TRUE(FileThere(out_ + "x~1.dae"));
+    EXPECT_EQ(ReadBytes(U8(out_ + "x.glb")), "old");
+    EXPECT_EQ(ReadBytes(U8(out_ + "x~1.glb")), "dae:A");
+    EXPECT_EQ(ReadBytes(U8(out_ + "x~2.glb")), "dae:B");
+}
+
 TEST_F(BatchRunTest, StepsOfOneFileInOrder) {
     run_.Intake({Source("a.jww")});
     EXPECT_EQ(engine_.Trace,

@@ -43,6 +43,7 @@ TFormState EveryControlChanged() {
     s.CheckBox6 = true;
     s.ComboBox1 = 3;
     s.ComboBox2 = 7;
+    s.ComboBox3 = 2;
     s.Edit2 = "2.5";
     s.SetRadioButton(7, true);
     s.Edit3 = "24";
@@ -66,13 +67,31 @@ TEST(SettingsFile, RoundTripOfEveryControl) {
     size_t crlf = 0;
     for (size_t p = text.find("\r\n"); p != std::string::npos; p = text.find("\r\n", p + 2))
         ++crlf;
-    EXPECT_EQ(crlf, 31u);
+    // The 31 lines every version reads, then the output format.
+    EXPECT_EQ(crlf, 32u);
+    EXPECT_NE(text.find("\r\n8\r\n2\r\n"), std::string::npos);
     EXPECT_EQ(text.find('\n'), text.find("\r\n") + 1);
     EXPECT_NE(text.find("\r\n" + TextToHexUtf8("/home/利用者/出力フォルダ/") + "\r\n"),
               std::string::npos);
     // Nothing but ASCII beyond the style name.
     for (unsigned char c : text)
         EXPECT_LT(c, 0x80);
+}
+
+TEST(SettingsFile, FileOfThirtyOneLinesGivesTheDefaultFormat) {
+    TScopedTempDir dir;
+    const std::string fn = dir.File("velmora.dat");
+    TFormState s = EveryControlChanged();
+    ASSERT_TRUE(SaveDatFile(fn, s));
+    std::string text = ReadBytes(dir.Path() / "velmora.dat");
+    text.resize(text.size() - 3);  // the last line, "2\r\n"
+    WriteBytes(dir.Path() / "velmora.dat", text);
+    TFormState read;
+    read.ComboBox3 = 1;
+    ASSERT_TRUE(OpenDatFile(fn, "/exe/", read));
+    EXPECT_EQ(read.ComboBox3, 0);
+    s.ComboBox3 = 0;
+    EXPECT_EQ(read, s);
 }
 
 TEST(SettingsFile, DefaultsWhenMissing) {
@@ -95,7 +114,7 @@ TEST(SettingsFile, DefaultFileMatchesTheWrittenDefaults) {
     EXPECT_EQ(ReadBytes(dir.Path() / "d.dat"),
               Lines({"50",     "50", "480",     "480", "1",  "0",  "0", "0",  "0", "",  "",
                      "433A5C", "1",  "Windows", "1",   "1",  "1",  "1", "1",  "0", "0", "0",
-                     "1",      "1",  "0",       "0",   "12", "10", "4", "10", "4"}));
+                     "1",      "1",  "0",       "0",   "12", "10", "4", "10", "4", "0"}));
 }
 
 TEST(SettingsFile, ShortFileGivesZeroFalseAndEmpty) {

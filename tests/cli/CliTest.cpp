@@ -286,6 +286,14 @@ TEST(CliOptions, ArcModesAndUntouchedState) {
         ASSERT_TRUE(o);
         EXPECT_EQ(o->ComboBox2, i);
     }
+    const char* formats[] = {"dae", "dae-compact", "glb"};
+    for (int i = 0; i < 3; ++i) {
+        o = ParseCommandLine({std::string("--format=") + formats[i]}, error);
+        ASSERT_TRUE(o);
+        o->ApplyTo(s);
+        EXPECT_EQ(s.ComboBox3, i);
+    }
+    EXPECT_FALSE(ParseCommandLine({"--format=obj"}, error));
 }
 
 }  // namespace

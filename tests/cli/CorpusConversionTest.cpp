@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -165,6 +167,63 @@ void ExpectDocumentHolds(const std::string& file, const TPrimitiveCount& want) {
     }
 }
 
+// The node tools (validator, three.js) installed under the build folder; empty when absent.
+std::string NodeTools() {
+    const std::filesystem::path dir = std::filesystem::path(VELMORA_NODE_DIR);
+    if (!std::filesystem::exists(dir / "node_modules" / "three") ||
+        !std::filesystem::exists(dir / "node_modules" / "gltf-validator") ||
+        !test::HaveCommand("node")) {
+        return {};
+    }
+    return U8Text(dir);
+}
+
+// Writes the engine's list in the other two formats beside dae: the compact document must
+// validate and import with the default document's counts, the glTF file must pass the
+// validator without errors or warnings and load in three.js with the list's counts per layer.
+void ExpectOtherFormatsHold(TConversionEngine& engine, const std::string& dae) {
+    const TConvertSettings plain = engine.Conv.Settings;
+    const std::string stem = dae.substr(0, dae.size() - 4);
+    std::string error;
+    engine.Conv.Settings.Format = TOutputFormat::DaeCompact;
+    ASSERT_EQ(engine.SaveDae(stem + "-compact.dae", error), TSaveResult::Written) << error;
+    ExpectValidAgainstSchema(stem + "-compact.dae");
+    if (test::HaveCommand("assimp")) {
+        const TAssimpCount a = AssimpInfo(dae), b = AssimpInfo(stem + "-compact.dae");
+        EXPECT_EQ(a.vertices, b.vertices);
+        EXPECT_EQ(a.faces, b.faces);
+    }
+    engine.Conv.Settings.Format = TOutputFormat::Glb;
+    ASSERT_EQ(engine.SaveDae(stem + ".glb", error), TSaveResult::Written) << error;
+    engine.Conv.Settings = plain;
+    const std::string tools = NodeTools();
+    if (tools.empty()) return;
+    std::map<long, std::pair<long, long>> want;
+    for (int i = 0; i < engine.Fig.InUse(); ++i) {
+        const T3DdataField& f = engine.Fig.Fig3D[static_cast<size_t>(i)];
+        if (!f.ext || (f.typ != kFigTypLine && f.typ != kFigTypTri && f.typ != kFigTypSqr))
+            continue;
+        auto& n = want[(f.lay < 0 || f.lay > 255) ? 0 : f.lay];
+        n.first += f.typ == kFigTypLine;
+        n.second += f.typ == kFigTypTri ? 1 : f.typ == kFigTypSqr ? 2 : 0;
+    }
+    const test::TCommandResult r = RunCommand("node " + Quote(tools + "/check-glb.mjs") + " " +
+                                              Quote(stem + ".glb") + " 2>&1");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("\nerrors 0\nwarnings 0\n"), std::string::npos) << r.out;
+    std::map<long, std::pair<long, long>> got;
+    for (size_t at = r.out.find("layer "); at != std::string::npos;
+         at = r.out.find("\nlayer ", at + 1)) {
+        long L = 0, s = 0, t = 0;
+        if (std::sscanf(r.out.c_str() + at + (r.out[at] == '\n'),
+                        "layer %ld lines %ld triangles %ld", &L, &s, &t) == 3 &&
+            s + t > 0) {
+            got[L] = {s, t};
+        }
+    }
+    EXPECT_EQ(got, want) << r.out;
+}
+
 TEntJwwAttr Att(uint16_t color, uint16_t layer = 0, uint8_t style = 1) {
     TEntJwwAttr a;
     a.nPenStyle = style;
@@ -301,6 +360,7 @@ TEST(EndToEndConversion, EveryEntityKindReachesTheDocument) {
             std::string error;
             ASSERT_EQ(run.engine.SaveDae(dst, error), TSaveResult::Written) << error;
             ExpectDocumentHolds(dst, want);
+            ExpectOtherFormatsHold(run.engine, dst);
             run.engine.FreeAll();
         }
     }
@@ -425,6 +485,7 @@ TEST_F(CliConversion, EveryCorpusFileConvertsIntoAValidDocument) {
         // A symbol may hold all its geometry in definitions that nothing inserts (a document
         // without geometry is still valid), so no file is required to yield primitives.
         ExpectDocumentHolds(dst, CountPrimitives(run.engine.Fig));
+        ExpectOtherFormatsHold(run.engine, dst);
         run.engine.FreeAll();
     }
 }

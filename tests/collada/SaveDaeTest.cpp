@@ -233,6 +233,34 @@ TEST_F(SaveDae, SegmentsAfterFacesContinueTheIndexAndGetUpNormals) {
     EXPECT_LT(g.find("<p>3 4</p>"), g.find("<p>5 6</p>"));
 }
 
+TEST_F(SaveDae, CompactDocumentPutsAllSegmentsInOneElementAndStatesMetres) {
+    AddLine(fig, 3, 1, 0, 0, 1000, 0);
+    AddTri(fig, 3, 1);
+    AddLine(fig, 3, 1, 0, 0, 0, 1000);
+    const std::string plain = Save();
+    const std::string dst = dir.File("compact.dae");
+    ASSERT_EQ(SaveDaeFile(dst, fig, 1, error, kClock, TDaeStyle::Compact), TSaveResult::Written);
+    const std::string compact = ReadBytes(dst);
+    const std::string lines =
+        "      <lines count=\"2\" material=\"Color1\">\r\n"
+        "        <input offset=\"0\" semantic=\"VERTEX\" "
+        "source=\"#layer3-C1-Vtx\" />\r\n"
+        "        <p>\r\n        3 4\r\n        5 6\r\n        </p>\r\n"
+        "      </lines>\r\n    </mesh>";
+    EXPECT_NE(compact.find(lines), std::string::npos) << compact;
+    const std::string unit =
+        "  <revision>1.0</revision>\r\n  <unit name=\"meter\" meter=\"1\"/>\r\n"
+        "  <up_axis>";
+    EXPECT_NE(compact.find(unit), std::string::npos);
+    EXPECT_EQ(plain.find("<unit"), std::string::npos);
+    // Up to the segments the two documents are the same, but for the unit line.
+    std::string head = compact;
+    const size_t at = head.find("  <unit");
+    head.erase(at, head.find('\n', at) + 1 - at);
+    const size_t cut = plain.find("      <lines");
+    EXPECT_EQ(head.substr(0, cut), plain.substr(0, cut));
+}
+
 TEST_F(SaveDae, SegmentOnlyLayerHasNoNormalsAndNoTriangles) {
     AddLine(fig, 4, 3, 0, 0, 1, 1);
     const std::string g = GeometryText(Save(), "layer4-C3");
@@ -404,6 +432,11 @@ class SaveDaeTools : public SaveDae {
             const std::string dst = dir.File(std::string(c.name) + ".dae");
             EXPECT_EQ(SaveDaeFile(dst, fig, 1, error, kClock), TSaveResult::Written);
             docs.push_back({c, dst});
+            // The compact document must give importers the same vertices and faces.
+            const std::string compact = dir.File(std::string(c.name) + "-compact.dae");
+            EXPECT_EQ(SaveDaeFile(compact, fig, 1, error, kClock, TDaeStyle::Compact),
+                      TSaveResult::Written);
+            docs.push_back({c, compact});
         };
         save({"empty", 0, 0});
         AddLine(fig, 0, 2, 0, 0, 1000, 0);

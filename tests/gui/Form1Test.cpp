@@ -206,6 +206,12 @@ TEST_F(Form1Test, ControlsShowTheirCaptionsAndInitialState) {
     ASSERT_EQ(marker->count(), 8);
     EXPECT_EQ(marker->itemText(7).toStdString(), "●");
     EXPECT_EQ(marker->currentIndex(), 0);
+    auto* format = Find<QComboBox>("ComboBox3");
+    ASSERT_EQ(format->count(), 3);
+    EXPECT_EQ(format->itemText(1).toStdString(), "COLLADA (compact)");
+    EXPECT_EQ(format->itemText(2).toStdString(), "glTF (.glb)");
+    EXPECT_EQ(format->currentIndex(), 0);
+    EXPECT_EQ(Find<QLabel>("Label14")->text().toStdString(), "出力形式");
 
     struct TEdit {
         const char* name;

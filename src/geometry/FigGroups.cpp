@@ -1,0 +1,54 @@
+#include "geometry/FigGroups.h"
+
+namespace velmora {
+
+TFigGroups BuildFigGroups(TFigList& fig) {
+    // The kinds of FigCountCol's selection 13: segments, triangles, quadrilaterals.
+    constexpr int kWrittenKinds = 13;
+    fig.FigCountLay();
+    fig.FigCountCol(-1, kWrittenKinds);
+
+    TFigGroups out;
+    out.layUsed.assign(kFigLayerCount, false);
+    out.keyUsed.assign(kFigColKeyMax + 1, false);
+    for (int l = 0; l < kFigLayerCount; ++l)
+        out.layUsed[static_cast<size_t>(l)] = fig.FigLay[static_cast<size_t>(l)] != 0;
+    // Running starts of each key's and each layer's run for two stable counting sorts.
+    std::vector<size_t> keyStart(kFigColKeyMax + 2, 0);
+    for (int k = 1; k <= kFigColKeyMax; ++k) {
+        const auto n = static_cast<size_t>(fig.FigCol[static_cast<size_t>(k)]);
+        out.keyUsed[static_cast<size_t>(k)] = n > 0;
+        keyStart[static_cast<size_t>(k) + 1] = keyStart[static_cast<size_t>(k)] + n;
+    }
+
+    const auto n = static_cast<size_t>(fig.InUse());
+    std::vector<size_t> layStart(kFigLayerCount + 1, 0);
+    std::vector<uint32_t> byKey(keyStart[kFigColKeyMax + 1]);
+    for (size_t i = 0; i < n; ++i) {
+        const T3DdataField& f = fig.Fig3D[i];
+        if (!f.ext || !IsWrittenKind(f.typ)) continue;
+        byKey[keyStart[static_cast<size_t>(FigGroupKey(f.col))]++] = static_cast<uint32_t>(i);
+        ++layStart[static_cast<size_t>(FigGroupLayer(f.lay)) + 1];
+    }
+    for (size_t l = 1; l < layStart.size(); ++l)
+        layStart[l] += layStart[l - 1];
+    out.order.resize(byKey.size());
+    for (const uint32_t i : byKey)
+        out.order[layStart[static_cast<size_t>(FigGroupLayer(fig.Fig3D[i].lay))]++] = i;
+
+    for (size_t b = 0; b < out.order.size();) {
+        const T3DdataField& f = fig.Fig3D[out.order[b]];
+        const int L = FigGroupLayer(f.lay), C = FigGroupKey(f.col);
+        size_t e = b + 1;
+        while (e < out.order.size()) {
+            const T3DdataField& g = fig.Fig3D[out.order[e]];
+            if (FigGroupLayer(g.lay) != L || FigGroupKey(g.col) != C) break;
+            ++e;
+        }
+        out.groups.push_back({L, C, b, e});
+        b = e;
+    }
+    return out;
+}
+
+}  // namespace velmora
