@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <regex>
 #include <string>
@@ -68,7 +69,10 @@ TEST(WindowsSameOutput, EveryCorpusFileGivesTheSameDocument) {
         const std::string l = test::ReadBytes(dir.Path() / "linux" / dae);
         const std::string w = test::ReadBytes(dir.Path() / "windows" / dae);
         ASSERT_FALSE(l.empty());
-        EXPECT_TRUE(Timeless(l) == Timeless(w)) << "documents differ";
+        const std::string a = Timeless(l), b = Timeless(w);
+        const size_t at = std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin();
+        EXPECT_TRUE(a == b) << "documents differ at byte " << at << ": " << a.substr(at, 60)
+                            << " | " << b.substr(at, 60);
     }
 }
 
