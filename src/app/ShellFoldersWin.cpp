@@ -2,9 +2,10 @@
 
 #include "app/ShellFolders.h"
 
+#include <windows.h>
+// After windows.h, which they build on.
 #include <knownfolders.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include "util/CodePage.h"
 

@@ -2,8 +2,9 @@
 
 #include "cli/ConsoleWin.h"
 
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, which they build on.
+#include <shellapi.h>
 
 #include "util/CodePage.h"
 

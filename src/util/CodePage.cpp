@@ -129,12 +129,26 @@ std::string Cp932ToUtf8(std::string_view bytes) {
         return std::string(bytes);
     }
 #ifdef _WIN32
-    if (bytes.empty()) return {};
-    const int n =
-        MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::u16string wide(static_cast<size_t>(n), u'\0');
-    MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()),
-                        reinterpret_cast<wchar_t*>(wide.data()), n);
+    // One character at a time, so that an undefined sequence becomes U+FFFD and decoding goes on
+    // at its next byte, as iconv does; the system's own replacement would be a middle dot.
+    std::u16string wide;
+    wide.reserve(bytes.size());
+    size_t i = 0;
+    while (i < bytes.size()) {
+        const auto b = static_cast<uint8_t>(bytes[i]);
+        const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+        const size_t len = lead && i + 1 < bytes.size() ? 2 : 1;
+        wchar_t w[2];
+        const int n = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes.data() + i,
+                                          static_cast<int>(len), w, 2);
+        if (n == 1 && !(lead && len == 1)) {
+            wide += static_cast<char16_t>(w[0]);
+            i += len;
+        } else {
+            wide += u'\uFFFD';
+            ++i;
+        }
+    }
     return Utf16ToUtf8(wide);
 #else
     return IconvConvert("UTF-8", "CP932", bytes, 1, "\xEF\xBF\xBD");
@@ -143,7 +157,12 @@ std::string Cp932ToUtf8(std::string_view bytes) {
 
 std::string Utf8ToCp932(std::string_view text) {
 #ifdef _WIN32
-    const std::u16string wide = Utf8ToUtf16(text);
+    // A character beyond the BMP is never in the code page: one "?" for its surrogate pair.
+    std::u16string wide;
+    for (char16_t u : Utf8ToUtf16(text)) {
+        if (u >= 0xDC00 && u <= 0xDFFF) continue;
+        wide += u >= 0xD800 && u <= 0xDBFF ? u'?' : u;
+    }
     if (wide.empty()) return {};
     const auto* w = reinterpret_cast<const wchar_t*>(wide.data());
     const int n =

@@ -1,6 +1,8 @@
 #include "support/TestFiles.h"
 
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 #include <algorithm>
 #include <array>
@@ -98,7 +100,11 @@ TCommandResult RunCommand(const std::string& command) {
     while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
         result.out.append(buffer.data(), n);
     const int status = pclose(pipe);
+#ifdef _WIN32
+    result.status = status;  // the exit code itself
+#else
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
     return result;
 }
 

@@ -25,6 +25,27 @@ TEST(CodePage, DamagedCp932KeepsWhatFollows) {
     EXPECT_EQ(Utf8ToCp932("a\U0001F600b"), "a?b");
 }
 
+// Where code page tables disagree, the drawings' program (a Windows program) used Microsoft's
+// mapping; both builds must give it.
+TEST(CodePage, Cp932FollowsTheWindowsTableWhereTablesDiffer) {
+    const struct {
+        const char* sjis;
+        const char* utf8;
+    } cases[] = {
+        {"\x81\x60", "\uFF5E"}, {"\x81\x61", "\u2225"}, {"\x81\x7C", "\uFF0D"},
+        {"\x81\x91", "\uFFE0"}, {"\x81\x92", "\uFFE1"}, {"\x81\xCA", "\uFFE2"},
+        {"\x81\x5F", "\uFF3C"}, {"\x5C", "\\"},         {"\x7E", "~"},
+        {"\xFA\x40", "\u2170"}, {"\xED\x40", "\u7E8A"}, {"\x87\x40", "\u2460"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Cp932ToUtf8(c.sjis), c.utf8) << c.utf8;
+        // The NEC-selected IBM extensions encode back to the IBM row.
+        if (std::string(c.sjis) != "\xED\x40") {
+            EXPECT_EQ(Utf8ToCp932(c.utf8), c.sjis) << c.utf8;
+        }
+    }
+}
+
 TEST(CodePage, Utf16) {
     EXPECT_EQ(Utf16LeToUtf8(std::string("\xF3\x56\x62\x97", 4)), "図面");
     EXPECT_EQ(Utf8ToUtf16Le("図"), std::string("\xF3\x56", 2));
