@@ -492,7 +492,7 @@ void WriteGeometry(TDaeOut& out, const TFigList& fig, const TLayout& layout, con
                 if ((f.typ != kFigTypLine) != faces) continue;
                 std::string_view text = up;
                 if (faces) {
-                    T3Dpoint n = TFigList::FigNormal(f.p[0], f.p[1], f.p[2]);
+                    T3Dpoint n = TFigList::FigFaceNormal(f);
                     n = {n.x * F, n.y * F, n.z * F};
                     text = normals.Of(n);
                 }

@@ -100,4 +100,15 @@ T3Dpoint TFigList::FigNormal(const T3Dpoint& p0, const T3Dpoint& p1, const T3Dpo
     return {n.x / len, n.y / len, n.z / len};
 }
 
+T3Dpoint TFigList::FigFaceNormal(const T3DdataField& f) {
+    if (f.typ != kFigTypSqr) return FigNormal(f.p[0], f.p[1], f.p[2]);
+    const auto area2 = [](const T3Dpoint& a, const T3Dpoint& b, const T3Dpoint& c) {
+        return std::fabs((b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x));
+    };
+    if (area2(f.p[0], f.p[2], f.p[3]) > area2(f.p[0], f.p[1], f.p[2])) {
+        return FigNormal(f.p[0], f.p[2], f.p[3]);
+    }
+    return FigNormal(f.p[0], f.p[1], f.p[2]);
+}
+
 }  // namespace velmora

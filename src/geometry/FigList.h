@@ -74,6 +74,10 @@ class TFigList {
     static bool FigIsCCW(double x1, double y1, double x2, double y2, double x3, double y3);
     // Unit normal of the triangle; the raw cross product when its length is at most 1e-7.
     static T3Dpoint FigNormal(const T3Dpoint& p0, const T3Dpoint& p1, const T3Dpoint& p2);
+    // Normal of a triangle or quadrilateral entry: FigNormal of its triangle, or of the larger
+    // of a quadrilateral's two triangles (p0, p1, p2) and (p0, p2, p3), so that a
+    // quadrilateral with three corners on one line still faces the right way.
+    static T3Dpoint FigFaceNormal(const T3DdataField& f);
 };
 
 }  // namespace velmora

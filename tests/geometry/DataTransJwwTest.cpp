@@ -418,6 +418,21 @@ TEST_F(WindowsConversion, FlatSolidsWithCoincidingCorners) {
     ExpectSegment(4, 0, 0, 20, 0);
 }
 
+TEST_F(WindowsConversion, LinesAndFlatSolidsWithANonFiniteCoordinateAreDropped) {
+    TJwwWriter w;
+    w.AddLine(Line(0, 0, kNaN, 1));
+    w.AddLine(Line(0, 0, 1, std::numeric_limits<double>::infinity()));
+    w.AddSolid(Solid(0, 0, 10, 0, 10, 10, kNaN, 10));
+    w.AddSolid(Solid(0, 0, 10, 0, 10, 10, 10, 10));
+    TEntJwwSunpo d = Dimension(Att(2), 0);
+    d.Sen.end_x = kNaN;
+    w.AddDimension(d);
+    conv.Settings.CB6 = true;
+    ConvertDrawing(w);
+    ASSERT_EQ(fig.Fig3DN, 1);
+    EXPECT_EQ(At(0).typ, kFigTypTri);
+}
+
 TEST_F(WindowsConversion, CurvedSolidsChooseTheirFill) {
     const double ch = 0.5, tilt = 0.2, sa = 0.4, da = 2.0;
     struct Case {
@@ -446,6 +461,8 @@ TEST_F(WindowsConversion, CurvedSolidsChooseTheirFill) {
          [&](TConverter& c) {
              c.DataTransSubArc5(0, 2, 10, 3, 4, 8, ch, 6, (8 * ch - 8) / 6 + 1, tilt, sa, da);
          }},
+        {"105 ring with no inner radius: pie", 105, 0,
+         [&](TConverter& c) { c.DataTransSubArc2(0, 2, 10, 3, 4, 8, ch, tilt, sa, da); }},
         {"102 ring with no inner radius: pie", 102, 0,
          [&](TConverter& c) { c.DataTransSubArc2(0, 2, 10, 3, 4, 8, ch, tilt, sa, da); }},
         {"255 ring whose inner flattening vanishes: pie", 255, 1,
