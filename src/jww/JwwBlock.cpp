@@ -19,6 +19,10 @@ constexpr double kPi = std::numbers::pi;
 constexpr double kTiny = 1e-14;
 // Full-turn limit of ring sweeps as the format writes it.
 constexpr double kFullSweep = 6.2831853071795765 - kTiny;
+constexpr double kWholeTurn = 2 * kPi;
+// A sweep this close to a whole number of turns is taken as whole turns: the ends of what is
+// left would fold onto each other by rounding alone.
+constexpr double kTurnSlack = 1e-12;
 
 // Degenerate matrices and damaged numbers must not hand NaN or infinity to the converter.
 double Finite(double v) {
@@ -191,20 +195,34 @@ void AffineEnko(const TBlockMatrix& m, TEntJwwEnko& e) {
         };
         const double s = e.radKaishiKaku, d = e.radEnkoKaku;
         const double phi0 = d >= 0 ? s : s + d;
-        const double phi1 = d >= 0 ? s + d : s;
+        double phi1 = d >= 0 ? s + d : s;
+        double mid = s + d / 2;
+        // Whole turns map to whole turns, but their ends fold onto one point: they are carried
+        // over as they are and only the rest of the sweep is mapped by its ends.
+        double turns = 0;
+        if (std::fabs(d) >= kWholeTurn - kTurnSlack) {
+            turns = std::floor((std::fabs(d) + kTurnSlack) / kWholeTurn);
+            double rest = std::fabs(d) - turns * kWholeTurn;
+            if (!(rest > kTurnSlack)) rest = 0;
+            phi1 = phi0 + rest;
+            mid = phi0 + rest / 2;
+        }
         double ns = image(phi0);
         double ne = image(phi1);
-        const double nm = image(s + d / 2);
-        double de = ne - ns;
-        double dm = nm - ns;
-        if (de < 0) de += 2 * kPi;
-        if (dm < 0) dm += 2 * kPi;
-        // The middle of the arc off the counter-clockwise way from start to end: mirrored.
-        if (de < dm) SwapReal(ns, ne);
-        double nd = ne - ns;
-        if (nd < 0) nd += 2 * kPi;
+        double nd = 0;
+        if (phi1 != phi0) {
+            const double nm = image(mid);
+            double de = ne - ns;
+            double dm = nm - ns;
+            if (de < 0) de += 2 * kPi;
+            if (dm < 0) dm += 2 * kPi;
+            // The middle of the arc off the counter-clockwise way from start to end: mirrored.
+            if (de < dm) SwapReal(ns, ne);
+            nd = ne - ns;
+            if (nd < 0) nd += 2 * kPi;
+        }
         start = ns;
-        sweep = nd;
+        sweep = nd + turns * kWholeTurn;
     }
     e.start_x = Finite(cx);
     e.start_y = Finite(cy);

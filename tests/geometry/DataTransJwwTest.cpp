@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 #include <iterator>
 #include <limits>
 #include <numbers>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "attr/GraAttribute.h"
@@ -416,6 +419,79 @@ TEST_F(WindowsConversion, FlatSolidsWithCoincidingCorners) {
         EXPECT_TRUE(TFigList::FigIsCCW(q.p[0].x, q.p[0].y, q.p[1].x, q.p[1].y, q.p[2].x, q.p[2].y));
     }
     ExpectSegment(4, 0, 0, 20, 0);
+}
+
+// An arc of one or more whole turns placed through a block gives the segments of the same arc
+// drawn in place, under every kind of insert.
+TEST_F(WindowsConversion, WholeTurnsSurviveBlockPlacement) {
+    struct Insert {
+        const char* name;
+        double sx, sy, rot;
+        // The arc of centre (1, 2), radius 5, start 0.5 and sweep d drawn in place.
+        TEntJwwEnko (*inPlace)(double d);
+    };
+    const Insert inserts[] = {
+        {"identity", 1, 1, 0, [](double d) { return Curve(11, 22, 5, 0.5, d, 0); }},
+        {"rotation", 1, 1, 0.3,
+         [](double d) {
+             return Curve(10 + std::cos(0.3) - 2 * std::sin(0.3),
+                          20 + std::sin(0.3) + 2 * std::cos(0.3), 5, 0.8, d, 0);
+         }},
+        {"mirror", -1, 1, 0,
+         [](double d) { return Curve(9, 22, 5, std::numbers::pi - 0.5, -d, 0); }},
+        {"non-uniform scale", 2, 1, 0,
+         [](double d) {
+             TEntJwwEnko e = Curve(12, 22, 10, 0.5, d, 0);
+             e.dHenpeiRitsu = 0.5;
+             return e;
+         }},
+    };
+    // Undirected segments, compared in any order.
+    const auto segments = [&] {
+        std::vector<std::array<double, 4>> out;
+        for (int i = 0; i < fig.Fig3DN; ++i) {
+            const T3Dpoint &a = At(i).p[0], &b = At(i).p[1];
+            const bool swap = std::tie(a.x, a.y) > std::tie(b.x, b.y);
+            out.push_back(swap ? std::array{b.x, b.y, a.x, a.y} : std::array{a.x, a.y, b.x, b.y});
+        }
+        return out;
+    };
+    for (const double sweep : {kTurn, -kTurn, 1.5 * kTurn}) {
+        for (const Insert& ins : inserts) {
+            SCOPED_TRACE(testing::Message() << ins.name << " sweep " << sweep);
+            TJwwWriter placed;
+            TEntJwwBlockDef def;
+            def.nNumber = 1;
+            def.strName = "arc";
+            test::AddMember(def, Curve(1, 2, 5, 0.5, sweep, 0));
+            placed.AddBlockDef(def);
+            TEntJwwBlock insert;
+            insert.att = Att(2);
+            insert.DPKijunTen_x = 10;
+            insert.DPKijunTen_y = 20;
+            insert.dBairitsuX = ins.sx;
+            insert.dBairitsuY = ins.sy;
+            insert.radKaitenKaku = ins.rot;
+            insert.nNumber = 1;
+            placed.AddBlock(insert);
+            ConvertDrawing(placed);
+            const auto got = segments();
+            TJwwWriter drawn;
+            drawn.AddArc(ins.inPlace(sweep));
+            ConvertDrawing(drawn);
+            const auto want = segments();
+            ASSERT_EQ(got.size(), want.size());
+            for (const auto& w : want) {
+                const bool found = std::any_of(got.begin(), got.end(), [&](const auto& g) {
+                    for (int k = 0; k < 4; ++k) {
+                        if (std::fabs(g[k] - w[k]) > 1e-9) return false;
+                    }
+                    return true;
+                });
+                EXPECT_TRUE(found) << w[0] << " " << w[1] << " " << w[2] << " " << w[3];
+            }
+        }
+    }
 }
 
 TEST_F(WindowsConversion, LinesAndFlatSolidsWithANonFiniteCoordinateAreDropped) {
