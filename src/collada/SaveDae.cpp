@@ -266,17 +266,7 @@ TCreatedRead ReadCreated(const std::string& dst, std::string& created) {
 }
 
 // Primitives that reach a geometry: line segments, triangles, quadrilaterals.
-bool IsWrittenKind(int32_t typ) {
-    return typ == kFigTypLine || typ == kFigTypTri || typ == kFigTypSqr;
-}
-
-int ClampedLayer(int32_t lay) {
-    return (lay < 0 || lay >= kFigLayerCount) ? 0 : lay;
-}
-
-int ClampedKey(int32_t col) {
-    return (col < 1 || col > kFigColKeyMax) ? 1 : col;
-}
+constexpr int kWrittenKinds = 13;
 
 struct TGroup {
     int lay;
@@ -295,41 +285,43 @@ struct TLayout {
 
 void BuildLayout(const TFigList& fig, TLayout& out) {
     const auto n = static_cast<size_t>(fig.InUse());
-    std::vector<uint32_t> byKey;
-    byKey.reserve(n);
-    std::vector<size_t> keyCount(kFigColKeyMax + 2, 0);
-    std::vector<size_t> layCount(kFigLayerCount + 1, 0);
+    const auto layCounts = std::make_unique<TFigList::TLayCounts>();
+    const auto keyCounts = std::make_unique<TFigList::TColCounts>();
+    fig.FigCountLay(*layCounts);
+    fig.FigCountCol(-1, kWrittenKinds, *keyCounts);
+    for (int L = 0; L < kFigLayerCount; ++L)
+        out.layUsed[static_cast<size_t>(L)] = (*layCounts)[static_cast<size_t>(L)] != 0;
+    // Start of each key's run in the order by key.
+    std::vector<size_t> keyStart(kFigColKeyMax + 2, 0);
+    for (int k = 1; k <= kFigColKeyMax; ++k) {
+        const auto count = static_cast<size_t>((*keyCounts)[static_cast<size_t>(k)]);
+        out.keyUsed[static_cast<size_t>(k)] = count > 0;
+        keyStart[static_cast<size_t>(k) + 1] = keyStart[static_cast<size_t>(k)] + count;
+    }
+    std::vector<uint32_t> byKey(keyStart[kFigColKeyMax + 1]);
+    std::vector<size_t> layStart(kFigLayerCount + 1, 0);
     for (size_t i = 0; i < n; ++i) {
         const T3DdataField& f = fig.Fig3D[i];
-        if (!f.ext) continue;
-        out.layUsed[static_cast<size_t>(ClampedLayer(f.lay))] = true;
-        if (!IsWrittenKind(f.typ)) continue;
-        byKey.push_back(static_cast<uint32_t>(i));
-        ++keyCount[static_cast<size_t>(ClampedKey(f.col)) + 1];
-        ++layCount[static_cast<size_t>(ClampedLayer(f.lay)) + 1];
+        if (!f.ext || !TFigList::FigKindSelected(kWrittenKinds, f.typ)) continue;
+        byKey[keyStart[static_cast<size_t>(TFigList::FigCountedKey(f.col))]++] =
+            static_cast<uint32_t>(i);
+        ++layStart[static_cast<size_t>(TFigList::FigCountedLayer(f.lay)) + 1];
     }
-    for (size_t k = 1; k < keyCount.size(); ++k) {
-        if (k >= 2 && keyCount[k] > 0) out.keyUsed[k - 1] = true;
-        keyCount[k] += keyCount[k - 1];
-    }
-    for (size_t l = 1; l < layCount.size(); ++l)
-        layCount[l] += layCount[l - 1];
-
-    std::vector<uint32_t> tmp(byKey.size());
-    for (const uint32_t i : byKey)
-        tmp[keyCount[static_cast<size_t>(ClampedKey(fig.Fig3D[i].col))]++] = i;
+    for (size_t l = 1; l < layStart.size(); ++l)
+        layStart[l] += layStart[l - 1];
     out.order.resize(byKey.size());
-    for (const uint32_t i : tmp) {
-        out.order[layCount[static_cast<size_t>(ClampedLayer(fig.Fig3D[i].lay))]++] = i;
-    }
+    for (const uint32_t i : byKey)
+        out.order[layStart[static_cast<size_t>(TFigList::FigCountedLayer(fig.Fig3D[i].lay))]++] = i;
 
     for (size_t b = 0; b < out.order.size();) {
         const T3DdataField& f = fig.Fig3D[out.order[b]];
-        const int L = ClampedLayer(f.lay), C = ClampedKey(f.col);
+        const int L = TFigList::FigCountedLayer(f.lay), C = TFigList::FigCountedKey(f.col);
         size_t e = b + 1;
         while (e < out.order.size()) {
             const T3DdataField& g = fig.Fig3D[out.order[e]];
-            if (ClampedLayer(g.lay) != L || ClampedKey(g.col) != C) break;
+            if (TFigList::FigCountedLayer(g.lay) != L || TFigList::FigCountedKey(g.col) != C) {
+                break;
+            }
             ++e;
         }
         out.groups.push_back({L, C, b, e});

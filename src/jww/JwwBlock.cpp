@@ -25,7 +25,7 @@ constexpr double kWholeTurn = 2 * kPi;
 constexpr double kTurnSlack = 1e-12;
 
 // Degenerate matrices and damaged numbers must not hand NaN or infinity to the converter.
-double Finite(double v) {
+double FiniteOr0(double v) {
     return std::isfinite(v) ? v : 0.0;
 }
 
@@ -153,10 +153,10 @@ double LineDist(double qx, double qy, double ax, double ay, double bx, double by
 void AffineLine(const TBlockMatrix& m, double& x1, double& y1, double& x2, double& y2) {
     const double nx1 = m.X(x1, y1), ny1 = m.Y(x1, y1);
     const double nx2 = m.X(x2, y2), ny2 = m.Y(x2, y2);
-    x1 = Finite(nx1);
-    y1 = Finite(ny1);
-    x2 = Finite(nx2);
-    y2 = Finite(ny2);
+    x1 = FiniteOr0(nx1);
+    y1 = FiniteOr0(ny1);
+    x2 = FiniteOr0(nx2);
+    y2 = FiniteOr0(ny2);
 }
 
 void AffineEnko(const TBlockMatrix& m, TEntJwwEnko& e) {
@@ -182,7 +182,7 @@ void AffineEnko(const TBlockMatrix& m, TEntJwwEnko& e) {
     local(major + kPi / 2, qu, qv);
     double q = std::sqrt(std::fabs(a * a - qu * qu));
     if (!(q >= 1e-12)) q = 1e-12;
-    const double f = Finite(std::fabs(qv) / q);
+    const double f = FiniteOr0(std::fabs(qv) / q);
 
     double start = e.radKaishiKaku;
     double sweep = e.radEnkoKaku;
@@ -224,13 +224,13 @@ void AffineEnko(const TBlockMatrix& m, TEntJwwEnko& e) {
         start = ns;
         sweep = nd + turns * kWholeTurn;
     }
-    e.start_x = Finite(cx);
-    e.start_y = Finite(cy);
-    e.dHankei = Finite(a);
+    e.start_x = FiniteOr0(cx);
+    e.start_y = FiniteOr0(cy);
+    e.dHankei = FiniteOr0(a);
     e.dHenpeiRitsu = f;
-    e.radKatamukiKaku = Finite(tilt);
-    e.radKaishiKaku = Finite(start);
-    e.radEnkoKaku = Finite(sweep);
+    e.radKatamukiKaku = FiniteOr0(tilt);
+    e.radKaishiKaku = FiniteOr0(start);
+    e.radEnkoKaku = FiniteOr0(sweep);
 }
 
 void AffineTen(const TBlockMatrix& m, TEntJwwTen& e) {
@@ -240,14 +240,14 @@ void AffineTen(const TBlockMatrix& m, TEntJwwTen& e) {
         // Image direction of the local X axis (T(p + (10, 0)) - T(p)).
         double a = VecAngle(10 * m.b1, 10 * m.b3);
         if (m.b1 < 0) a += kPi;
-        e.radKaitenKaku = Finite(e.radKaitenKaku + a);
+        e.radKaitenKaku = FiniteOr0(e.radKaitenKaku + a);
     } else {
         e.nCode = 0;
         e.radKaitenKaku = 0;
         e.dBairitsu = 1;
     }
-    e.start_x = Finite(x);
-    e.start_y = Finite(y);
+    e.start_x = FiniteOr0(x);
+    e.start_y = FiniteOr0(y);
 }
 
 // ---- Tree ----
@@ -473,7 +473,7 @@ bool TJwwBlockExploder::BlockExplodeMoji(const TBlockMatrix& m, const TEntJwwMoj
         std::string image;
         if (RebuildImageText(m, e.str, e.start_x, e.start_y, e.end_x, e.end_y, r, image)) {
             c.str = std::move(image);
-            c.end_x = Finite(r.sx + MojiWidth(c.str, r.w, r.d));
+            c.end_x = FiniteOr0(r.sx + MojiWidth(c.str, r.w, r.d));
             c.end_y = r.sy;
             c.degKakudo = 0;
         } else {
