@@ -120,8 +120,7 @@ TBatchRun::TBatchRun(IPlatform& platform, IConversionEngine& engine, TFormState&
     : platform_(platform), engine_(engine), state_(state), datFileName_(std::move(datFileName)) {}
 
 bool TBatchRun::HasInputExtension(const std::string& fn) {
-    const std::string ext = GetFileExtLower(fn);
-    return ext == ".jwc" || ext == ".jwk" || ext == ".jww" || ext == ".jws";
+    return IsInputExtension(GetFileExtLower(fn));
 }
 
 bool TBatchRun::PickupFile(const std::string& fn) {

@@ -31,7 +31,9 @@ struct TjwvLtype {
 };
 
 // The table of layer states, pen colours, widths, point radii and line types that the readers
-// fill and the converters consult. A plain value object: every conversion owns its own.
+// fill and the converters consult. A plain value object: the engine of a run owns one, which
+// serves every file in turn (before each file its colours and line types go back to their
+// defaults and the reader installs its layers).
 //
 // Two numberings: methods without a trailing "_" take a Jw_cad number `jn` (pen colour 1..9 and
 // SXF 101..356; line types 1..9, 11..19, 31..62), methods ending in "_" take the slot index `n`.

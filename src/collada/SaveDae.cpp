@@ -74,11 +74,10 @@ char* PutNineDigits(char* o, uint32_t v) {
 // Longest fixed-point text of a double with nine decimals: sign, 309 digits, ".", 9 digits.
 constexpr size_t kMaxFixedChars = 330;
 
-// x as "%.9f" would give it, exactly rounded, for any magnitude. A non-finite value is written
-// as 0, and negative zero without its sign.
+// x as "%.9f" would give it, exactly rounded and signed, for any magnitude. A non-finite value
+// is written as 0.
 char* PutFixed9(char* o, double x) {
     if (!std::isfinite(x)) x = 0;
-    x += 0.0;
     const double ax = std::fabs(x);
     if (ax < 1e6) {
         // p carries an error of at most half an ulp; when it lies clearly away from a rounding
@@ -231,8 +230,14 @@ class TLineReader {
 
 enum class TCreatedRead { Absent, Found, CannotOpen };
 
-// The creation stamp of an earlier document at dst. Text that would break the XML of the new
-// document ("&", control characters) is not carried over.
+// Characters of an xs:dateTime. Only such text is carried over: anything else could break the
+// XML or the UTF-8 of the new document.
+bool IsDateTimeChar(char c) {
+    return (c >= '0' && c <= '9') || c == '-' || c == ':' || c == 'T' || c == 'Z' || c == '.' ||
+           c == '+';
+}
+
+// The creation stamp of an earlier document at dst, when it is a plain date and time.
 TCreatedRead ReadCreated(const std::string& dst, std::string& created) {
     std::error_code ec;
     if (!fs::exists(PathOf(dst), ec)) return TCreatedRead::Absent;
@@ -254,8 +259,8 @@ TCreatedRead ReadCreated(const std::string& dst, std::string& created) {
     if (!found) return TCreatedRead::Absent;
     const size_t lt = text.find('<');
     if (lt != std::string::npos) text.resize(lt);
-    for (const char c : text) {
-        if (c == '&' || static_cast<unsigned char>(c) < 0x20) return TCreatedRead::Absent;
+    if (text.empty() || !std::all_of(text.begin(), text.end(), IsDateTimeChar)) {
+        return TCreatedRead::Absent;
     }
     created = std::move(text);
     return TCreatedRead::Found;
@@ -346,13 +351,11 @@ void WriteMaterials(TDaeOut& out, const TFigList& fig, const TFigGroups& layout)
 
 void WriteGeometry(TDaeOut& out, const TFigList& fig, const TFigGroups& layout, const TFigGroup& g,
                    double F, TNormalText& normals, bool compact) {
-    // Geometries select by the stored layer and key; entries counted here under layer 0 or
-    // key 1 only because theirs lie out of range have a group but write nothing.
-    const auto member = [&](const T3DdataField& f) { return f.lay == g.lay && f.col == g.col; };
+    // Every entry of the group is written, also one whose stored layer or key lies out of
+    // range and is counted under layer 0 or key 1, so that counts and geometry agree.
     uint64_t segs = 0, tris = 0, verts = 0;
     for (size_t i = g.begin; i < g.end; ++i) {
         const T3DdataField& f = fig.Fig3D[layout.order[i]];
-        if (!member(f)) continue;
         verts += static_cast<uint64_t>(CornerCount(f.typ));
         if (f.typ == kFigTypLine) ++segs;
         if (f.typ == kFigTypTri) tris += 1;
@@ -369,7 +372,7 @@ void WriteGeometry(TDaeOut& out, const TFigList& fig, const TFigGroups& layout, 
     const auto positions = [&](bool faces) {
         for (size_t i = g.begin; i < g.end; ++i) {
             const T3DdataField& f = fig.Fig3D[layout.order[i]];
-            if (!member(f) || (f.typ != kFigTypLine) != faces) continue;
+            if ((f.typ != kFigTypLine) != faces) continue;
             char* o = out.Room(TDaeOut::kLineRoom);
             o = PutText(o, "          ");
             const int corners = CornerCount(f.typ);
@@ -417,10 +420,10 @@ void WriteGeometry(TDaeOut& out, const TFigList& fig, const TFigGroups& layout, 
         for (const bool faces : {true, false}) {
             for (size_t i = g.begin; i < g.end; ++i) {
                 const T3DdataField& f = fig.Fig3D[layout.order[i]];
-                if (!member(f) || (f.typ != kFigTypLine) != faces) continue;
+                if ((f.typ != kFigTypLine) != faces) continue;
                 std::string_view text = up;
                 if (faces) {
-                    T3Dpoint n = TFigList::FigNormal(f.p[0], f.p[1], f.p[2]);
+                    T3Dpoint n = TFigList::FigFaceNormal(f);
                     n = {n.x * F, n.y * F, n.z * F};
                     text = normals.Of(n);
                 }
@@ -462,7 +465,7 @@ void WriteGeometry(TDaeOut& out, const TFigList& fig, const TFigGroups& layout, 
         out.Line("        <p>");
         for (size_t i = g.begin; i < g.end; ++i) {
             const T3DdataField& f = fig.Fig3D[layout.order[i]];
-            if (!member(f) || f.typ == kFigTypLine) continue;
+            if (f.typ == kFigTypLine) continue;
             char* o = out.Room(TDaeOut::kLineRoom);
             o = PutText(o, "        ");
             const uint64_t tri[3] = {n, n + 1, n + 2};
@@ -489,7 +492,7 @@ void WriteGeometry(TDaeOut& out, const TFigList& fig, const TFigGroups& layout, 
         out.Line("        <p>");
         for (size_t i = g.begin; i < g.end; ++i) {
             const T3DdataField& f = fig.Fig3D[layout.order[i]];
-            if (!member(f) || f.typ != kFigTypLine) continue;
+            if (f.typ != kFigTypLine) continue;
             char* o = out.Room(64);
             o = PutText(o, "        ");
             o = PutUint(o, n);
@@ -506,7 +509,7 @@ void WriteGeometry(TDaeOut& out, const TFigList& fig, const TFigGroups& layout, 
                                  vertexInput + "        <p>";
         for (size_t i = g.begin; i < g.end; ++i) {
             const T3DdataField& f = fig.Fig3D[layout.order[i]];
-            if (!member(f) || f.typ != kFigTypLine) continue;
+            if (f.typ != kFigTypLine) continue;
             char* o = out.Room(open.size() + 64);
             o = PutText(o, open);
             o = PutUint(o, n);

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <initializer_list>
 #include <numbers>
 #include <vector>
 
@@ -22,6 +23,13 @@ constexpr double kSameCorner = 1e-12;
 
 int LayerOf(const TEntJwwAttr& att) {
     return att.nGLayer * 16 + att.nLayer;
+}
+
+bool AllFinite(std::initializer_list<double> values) {
+    for (const double v : values) {
+        if (!std::isfinite(v)) return false;
+    }
+    return true;
 }
 
 bool SameCorner(double x1, double y1, double x2, double y2) {
@@ -68,9 +76,13 @@ class TWindowsConversion {
     }
     static int Key(const TEntJwwAttr& att) { return TConverter::ColorKeyOfPen(att.nPenColor); }
 
+    // A line with a coordinate that is no number is damaged: dropped, as curves and markers
+    // with one are, rather than drawn to the origin.
     void AppendLine(const TEntJwwLine& e) {
-        cv_.DataTransSubLine(LayerOf(e.att), Key(e.att), e.start_x * sc_, e.start_y * sc_,
-                             e.end_x * sc_, e.end_y * sc_);
+        const double x1 = e.start_x * sc_, y1 = e.start_y * sc_;
+        const double x2 = e.end_x * sc_, y2 = e.end_y * sc_;
+        if (!AllFinite({x1, y1, x2, y2})) return;
+        cv_.DataTransSubLine(LayerOf(e.att), Key(e.att), x1, y1, x2, y2);
     }
 
     void Line(const TEntJwwLine& e) {
@@ -151,8 +163,8 @@ class TWindowsConversion {
         } else {
             const double ri = e.DPoint3_y;
             // The band keeps one width along both axes; kind 105 keeps the outer flattening.
-            // An inner radius of 0 describes a pie, and would divide by zero below.
-            if (style != 105 && ri == 0) {
+            // An inner radius of 0 describes a pie (and would divide by zero below).
+            if (ri == 0) {
                 cv_.DataTransSubArc2(la, k, sc_, cx, cy, cr, ch, ka, sa, da);
                 return;
             }
@@ -167,6 +179,11 @@ class TWindowsConversion {
 
     void FlatSolid(int la, int k, const TEntJwwSolid& e) {
         const double s = sc_;
+        // A damaged corner would otherwise stretch the solid to the origin.
+        if (!AllFinite({e.start_x * s, e.start_y * s, e.end_x * s, e.end_y * s, e.DPoint2_x * s,
+                        e.DPoint2_y * s, e.DPoint3_x * s, e.DPoint3_y * s})) {
+            return;
+        }
         if (SameCorner(e.end_x, e.end_y, e.DPoint2_x, e.DPoint2_y)) {
             cv_.DataTransSubLine(la, k, e.start_x * s, e.start_y * s, e.end_x * s, e.end_y * s);
         } else if (SameCorner(e.DPoint3_x, e.DPoint3_y, e.DPoint2_x, e.DPoint2_y)) {

@@ -30,17 +30,16 @@ struct TFigGroups {
 // time that grows with the list, not with layers times keys. May throw std::bad_alloc.
 TFigGroups BuildFigGroups(TFigList& fig);
 
-// Layer and key an entry is counted under.
+// Layer and key an entry is counted under, and the kinds a writer's geometry takes (segments,
+// triangles, quadrilaterals): the list's own counting rules.
 inline int FigGroupLayer(int32_t lay) {
-    return (lay < 0 || lay >= kFigLayerCount) ? 0 : lay;
+    return TFigList::FigCountedLayer(lay);
 }
 inline int FigGroupKey(int32_t col) {
-    return (col < 1 || col > kFigColKeyMax) ? 1 : col;
+    return TFigList::FigCountedKey(col);
 }
-
-// Primitives that reach a writer's geometry: line segments, triangles, quadrilaterals.
 inline bool IsWrittenKind(int32_t typ) {
-    return typ == kFigTypLine || typ == kFigTypTri || typ == kFigTypSqr;
+    return TFigList::FigKindSelected(13, typ);
 }
 
 }  // namespace velmora

@@ -32,33 +32,37 @@ int TFigList::InUse() const {
 }
 
 void TFigList::FigCountLay() {
-    FigLay.fill(0);
-    const int n = InUse();
-    for (int i = 0; i < n; ++i) {
-        const T3DdataField& f = Fig3D[static_cast<size_t>(i)];
-        if (!f.ext) continue;
-        const int L = (f.lay < 0 || f.lay >= kFigLayerCount) ? 0 : f.lay;
-        ++FigLay[static_cast<size_t>(L)];
-    }
+    FigCountLay(FigLay);
 }
 
 void TFigList::FigCountCol(int layer, int kinds) {
-    FigCol.fill(0);
-    const bool allKinds = kinds == -1 || kinds == 15;
+    FigCountCol(layer, kinds, FigCol);
+}
+
+void TFigList::FigCountLay(TLayCounts& lay) const {
+    lay.fill(0);
+    const int n = InUse();
+    for (int i = 0; i < n; ++i) {
+        const T3DdataField& f = Fig3D[static_cast<size_t>(i)];
+        if (f.ext) ++lay[static_cast<size_t>(FigCountedLayer(f.lay))];
+    }
+}
+
+bool TFigList::FigKindSelected(int kinds, int32_t typ) {
+    if (kinds == -1 || kinds == 15) return true;
+    return ((kinds & 1) && typ == kFigTypLine) || ((kinds & 2) && typ == 2) ||
+           ((kinds & 4) && typ == kFigTypTri) || ((kinds & 8) && typ == kFigTypSqr);
+}
+
+void TFigList::FigCountCol(int layer, int kinds, TColCounts& col) const {
+    col.fill(0);
     const int n = InUse();
     for (int i = 0; i < n; ++i) {
         const T3DdataField& f = Fig3D[static_cast<size_t>(i)];
         if (!f.ext) continue;
-        const int L = (f.lay < 0 || f.lay >= kFigLayerCount) ? 0 : f.lay;
-        if (layer != -1 && L != layer) continue;
-        if (!allKinds) {
-            const bool pass = ((kinds & 1) && f.typ == kFigTypLine) ||
-                              ((kinds & 2) && f.typ == 2) || ((kinds & 4) && f.typ == kFigTypTri) ||
-                              ((kinds & 8) && f.typ == kFigTypSqr);
-            if (!pass) continue;
-        }
-        const int C = (f.col < 1 || f.col > kFigColKeyMax) ? 1 : f.col;
-        ++FigCol[static_cast<size_t>(C)];
+        if (layer != -1 && FigCountedLayer(f.lay) != layer) continue;
+        if (!FigKindSelected(kinds, f.typ)) continue;
+        ++col[static_cast<size_t>(FigCountedKey(f.col))];
     }
 }
 
@@ -98,6 +102,17 @@ T3Dpoint TFigList::FigNormal(const T3Dpoint& p0, const T3Dpoint& p1, const T3Dpo
     const double len = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
     if (std::fabs(len) <= 1e-7) return n;
     return {n.x / len, n.y / len, n.z / len};
+}
+
+T3Dpoint TFigList::FigFaceNormal(const T3DdataField& f) {
+    if (f.typ != kFigTypSqr) return FigNormal(f.p[0], f.p[1], f.p[2]);
+    const auto area2 = [](const T3Dpoint& a, const T3Dpoint& b, const T3Dpoint& c) {
+        return std::fabs((b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x));
+    };
+    if (area2(f.p[0], f.p[2], f.p[3]) > area2(f.p[0], f.p[1], f.p[2])) {
+        return FigNormal(f.p[0], f.p[2], f.p[3]);
+    }
+    return FigNormal(f.p[0], f.p[1], f.p[2]);
 }
 
 }  // namespace velmora

@@ -55,10 +55,23 @@ class TFigList {
     // Empties the list and releases its storage.
     void Fig3DClear();
 
+    using TLayCounts = std::array<int, kFigLayerCount>;
+    using TColCounts = std::array<int, kFigColKeyMax + 1>;
+
+    // Fills FigLay: entries per layer, a layer outside 0 .. 255 counted under 0.
     void FigCountLay();
-    // layer -1 counts every layer; kinds -1 or 15 every kind, else bits 1, 2, 4, 8 select
-    // typ 1, 2, 11, 12.
+    // Fills FigCol: entries per key (a key outside 1 .. kFigColKeyMax counted under 1) of one
+    // layer (-1: every layer) and the kinds selected by FigKindSelected.
     void FigCountCol(int layer, int kinds);
+    // The same counts into the caller's arrays, for readers of a list they may not change.
+    void FigCountLay(TLayCounts& lay) const;
+    void FigCountCol(int layer, int kinds, TColCounts& col) const;
+
+    // The layer and key under which an entry is counted and written.
+    static int FigCountedLayer(int32_t lay) { return (lay < 0 || lay >= kFigLayerCount) ? 0 : lay; }
+    static int FigCountedKey(int32_t col) { return (col < 1 || col > kFigColKeyMax) ? 1 : col; }
+    // kinds -1 or 15 select every kind, else bits 1, 2, 4, 8 select typ 1, 2, 11, 12.
+    static bool FigKindSelected(int kinds, int32_t typ);
 
     // First key 1 .. kFigColKeyMax (empty slots included) whose colour is value; 7 when none.
     int FigColKeyIndex(int32_t value) const;
@@ -74,6 +87,10 @@ class TFigList {
     static bool FigIsCCW(double x1, double y1, double x2, double y2, double x3, double y3);
     // Unit normal of the triangle; the raw cross product when its length is at most 1e-7.
     static T3Dpoint FigNormal(const T3Dpoint& p0, const T3Dpoint& p1, const T3Dpoint& p2);
+    // Normal of a triangle or quadrilateral entry: FigNormal of its triangle, or of the larger
+    // of a quadrilateral's two triangles (p0, p1, p2) and (p0, p2, p3), so that a
+    // quadrilateral with three corners on one line still faces the right way.
+    static T3Dpoint FigFaceNormal(const T3DdataField& f);
 };
 
 }  // namespace velmora

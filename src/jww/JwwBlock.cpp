@@ -19,9 +19,13 @@ constexpr double kPi = std::numbers::pi;
 constexpr double kTiny = 1e-14;
 // Full-turn limit of ring sweeps as the format writes it.
 constexpr double kFullSweep = 6.2831853071795765 - kTiny;
+constexpr double kWholeTurn = 2 * kPi;
+// A sweep this close to a whole number of turns is taken as whole turns: the ends of what is
+// left would fold onto each other by rounding alone.
+constexpr double kTurnSlack = 1e-12;
 
 // Degenerate matrices and damaged numbers must not hand NaN or infinity to the converter.
-double Finite(double v) {
+double FiniteOr0(double v) {
     return std::isfinite(v) ? v : 0.0;
 }
 
@@ -149,10 +153,10 @@ double LineDist(double qx, double qy, double ax, double ay, double bx, double by
 void AffineLine(const TBlockMatrix& m, double& x1, double& y1, double& x2, double& y2) {
     const double nx1 = m.X(x1, y1), ny1 = m.Y(x1, y1);
     const double nx2 = m.X(x2, y2), ny2 = m.Y(x2, y2);
-    x1 = Finite(nx1);
-    y1 = Finite(ny1);
-    x2 = Finite(nx2);
-    y2 = Finite(ny2);
+    x1 = FiniteOr0(nx1);
+    y1 = FiniteOr0(ny1);
+    x2 = FiniteOr0(nx2);
+    y2 = FiniteOr0(ny2);
 }
 
 void AffineEnko(const TBlockMatrix& m, TEntJwwEnko& e) {
@@ -178,7 +182,7 @@ void AffineEnko(const TBlockMatrix& m, TEntJwwEnko& e) {
     local(major + kPi / 2, qu, qv);
     double q = std::sqrt(std::fabs(a * a - qu * qu));
     if (!(q >= 1e-12)) q = 1e-12;
-    const double f = Finite(std::fabs(qv) / q);
+    const double f = FiniteOr0(std::fabs(qv) / q);
 
     double start = e.radKaishiKaku;
     double sweep = e.radEnkoKaku;
@@ -191,28 +195,42 @@ void AffineEnko(const TBlockMatrix& m, TEntJwwEnko& e) {
         };
         const double s = e.radKaishiKaku, d = e.radEnkoKaku;
         const double phi0 = d >= 0 ? s : s + d;
-        const double phi1 = d >= 0 ? s + d : s;
+        double phi1 = d >= 0 ? s + d : s;
+        double mid = s + d / 2;
+        // Whole turns map to whole turns, but their ends fold onto one point: they are carried
+        // over as they are and only the rest of the sweep is mapped by its ends.
+        double turns = 0;
+        if (std::fabs(d) >= kWholeTurn - kTurnSlack) {
+            turns = std::floor((std::fabs(d) + kTurnSlack) / kWholeTurn);
+            double rest = std::fabs(d) - turns * kWholeTurn;
+            if (!(rest > kTurnSlack)) rest = 0;
+            phi1 = phi0 + rest;
+            mid = phi0 + rest / 2;
+        }
         double ns = image(phi0);
         double ne = image(phi1);
-        const double nm = image(s + d / 2);
-        double de = ne - ns;
-        double dm = nm - ns;
-        if (de < 0) de += 2 * kPi;
-        if (dm < 0) dm += 2 * kPi;
-        // The middle of the arc off the counter-clockwise way from start to end: mirrored.
-        if (de < dm) SwapReal(ns, ne);
-        double nd = ne - ns;
-        if (nd < 0) nd += 2 * kPi;
+        double nd = 0;
+        if (phi1 != phi0) {
+            const double nm = image(mid);
+            double de = ne - ns;
+            double dm = nm - ns;
+            if (de < 0) de += 2 * kPi;
+            if (dm < 0) dm += 2 * kPi;
+            // The middle of the arc off the counter-clockwise way from start to end: mirrored.
+            if (de < dm) SwapReal(ns, ne);
+            nd = ne - ns;
+            if (nd < 0) nd += 2 * kPi;
+        }
         start = ns;
-        sweep = nd;
+        sweep = nd + turns * kWholeTurn;
     }
-    e.start_x = Finite(cx);
-    e.start_y = Finite(cy);
-    e.dHankei = Finite(a);
+    e.start_x = FiniteOr0(cx);
+    e.start_y = FiniteOr0(cy);
+    e.dHankei = FiniteOr0(a);
     e.dHenpeiRitsu = f;
-    e.radKatamukiKaku = Finite(tilt);
-    e.radKaishiKaku = Finite(start);
-    e.radEnkoKaku = Finite(sweep);
+    e.radKatamukiKaku = FiniteOr0(tilt);
+    e.radKaishiKaku = FiniteOr0(start);
+    e.radEnkoKaku = FiniteOr0(sweep);
 }
 
 void AffineTen(const TBlockMatrix& m, TEntJwwTen& e) {
@@ -222,14 +240,14 @@ void AffineTen(const TBlockMatrix& m, TEntJwwTen& e) {
         // Image direction of the local X axis (T(p + (10, 0)) - T(p)).
         double a = VecAngle(10 * m.b1, 10 * m.b3);
         if (m.b1 < 0) a += kPi;
-        e.radKaitenKaku = Finite(e.radKaitenKaku + a);
+        e.radKaitenKaku = FiniteOr0(e.radKaitenKaku + a);
     } else {
         e.nCode = 0;
         e.radKaitenKaku = 0;
         e.dBairitsu = 1;
     }
-    e.start_x = Finite(x);
-    e.start_y = Finite(y);
+    e.start_x = FiniteOr0(x);
+    e.start_y = FiniteOr0(y);
 }
 
 // ---- Tree ----
@@ -460,7 +478,7 @@ bool TJwwBlockExploder::BlockExplodeMoji(const TBlockMatrix& m, const TEntJwwMoj
         std::string image;
         if (RebuildImageText(m, e.str, e.start_x, e.start_y, e.end_x, e.end_y, r, image)) {
             c.str = std::move(image);
-            c.end_x = Finite(r.sx + MojiWidth(c.str, r.w, r.d));
+            c.end_x = FiniteOr0(r.sx + MojiWidth(c.str, r.w, r.d));
             c.end_y = r.sy;
             c.degKakudo = 0;
         } else {

@@ -35,14 +35,14 @@ void RemoveControls(std::string& s) {
             s.end());
 }
 
-bool Finite(double x) {
+bool IsFinite(double x) {
     return std::isfinite(x);
 }
 
 void RepairMoji(TEntJwwMoji& m) {
-    if (!Finite(m.dSizeX)) m.dSizeX = 3.0;
-    if (!Finite(m.dSizeY)) m.dSizeY = 3.0;
-    if (!Finite(m.dKankaku)) m.dKankaku = 0.0;
+    if (!IsFinite(m.dSizeX)) m.dSizeX = 3.0;
+    if (!IsFinite(m.dSizeY)) m.dSizeY = 3.0;
+    if (!IsFinite(m.dKankaku)) m.dKankaku = 0.0;
 }
 
 void SetPointDefaults(TEntJwwTen& t) {

@@ -18,12 +18,12 @@ constexpr double kPi = std::numbers::pi;
 constexpr double kTiny = 1e-14;
 constexpr double kMinSize = 0.0001;
 
-double Finite(double v) {
+double FiniteOr0(double v) {
     return std::isfinite(v) ? v : 0.0;
 }
 
 double Round4(double v) {
-    return RoundDigits(4, 2, Finite(v));
+    return RoundDigits(4, 2, FiniteOr0(v));
 }
 
 // Half-width katakana with a voiced or semi-voiced mark, pair by pair, and their full forms.
@@ -42,10 +42,10 @@ static_assert(kKanaHalf.size() == kKanaFull.size());
 
 TMojiGeom AffineMoji(const TBlockMatrix& m, const TMojiGeom& g) {
     TMojiGeom r = g;
-    r.sx = Finite(m.X(g.sx, g.sy));
-    r.sy = Finite(m.Y(g.sx, g.sy));
-    r.ex = Finite(m.X(g.ex, g.ey));
-    r.ey = Finite(m.Y(g.ex, g.ey));
+    r.sx = FiniteOr0(m.X(g.sx, g.sy));
+    r.sy = FiniteOr0(m.Y(g.sx, g.sy));
+    r.ex = FiniteOr0(m.X(g.ex, g.ey));
+    r.ey = FiniteOr0(m.Y(g.ex, g.ey));
     if (!m.PureMove()) {
         const double a = VecAngle(g.ex - g.sx, g.ey - g.sy);
         const double ex = std::cos(a), ey = std::sin(a);
@@ -78,10 +78,10 @@ TMojiGeom AffineMojiCenter(const TBlockMatrix& m, const TMojiGeom& g, std::strin
     const double half = MojiWidth(text, r.w, r.d) / 2;
     const double a = VecAngle(r.ex - r.sx, r.ey - r.sy);
     const double midX = (r.sx + r.ex) / 2, midY = (r.sy + r.ey) / 2;
-    r.sx = Finite(midX + half * std::cos(a + kPi));
-    r.sy = Finite(midY + half * std::sin(a + kPi));
-    r.ex = Finite(midX + half * std::cos(a));
-    r.ey = Finite(midY + half * std::sin(a));
+    r.sx = FiniteOr0(midX + half * std::cos(a + kPi));
+    r.sy = FiniteOr0(midY + half * std::sin(a + kPi));
+    r.ex = FiniteOr0(midX + half * std::cos(a));
+    r.ey = FiniteOr0(midY + half * std::sin(a));
     return r;
 }
 
@@ -91,7 +91,7 @@ std::string SunpoValueText(const TBlockMatrix& m, uint16_t flags, uint16_t sFlg,
     double len = PointDist(m.X(Sen.start_x, Sen.start_y), m.Y(Sen.start_x, Sen.start_y),
                            m.X(Sen.end_x, Sen.end_y), m.Y(Sen.end_x, Sen.end_y)) *
                  scale;
-    len = Finite(len);
+    len = FiniteOr0(len);
     if (flags & 0x10) len /= 1000;
     const int decimals = (flags / 4096) % 10;
     const bool down = (flags & 0x100) != 0, up = (flags & 0x200) != 0;
@@ -181,7 +181,7 @@ std::string ToZenkaku(std::string_view text) {
 std::string FormatFixed(int n, double v) {
     if (n < 0) n = 0;
     if (n > 15) n = 15;
-    v = Finite(v);
+    v = FiniteOr0(v);
     if (v == 0) v = 0;  // no "-0"
     char buf[400];
     const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, n);
@@ -227,7 +227,7 @@ bool RebuildImageText(const TBlockMatrix& m, std::string_view s, double sx, doub
         const size_t comma = params.find(',', from);
         const std::string_view piece = std::string_view(params).substr(
             from, comma == std::string::npos ? std::string::npos : comma - from);
-        p.push_back(Finite(TextToReal(piece)));
+        p.push_back(FiniteOr0(TextToReal(piece)));
         if (comma == std::string::npos) break;
         from = comma + 1;
     }
@@ -240,7 +240,7 @@ bool RebuildImageText(const TBlockMatrix& m, std::string_view s, double sx, doub
     double ratio = 1;
     if (count >= 2) {
         if (std::fabs(width) <= kTiny) width = 100;
-        ratio = Finite(p[1] / width);
+        ratio = FiniteOr0(p[1] / width);
         mode = count <= 5 ? 1 : 2;
     }
     double newWidth = Round4(PointDist(m.X(width, 0), m.Y(width, 0), m.X(0, 0), m.Y(0, 0)));
@@ -255,7 +255,7 @@ bool RebuildImageText(const TBlockMatrix& m, std::string_view s, double sx, doub
     if (mode >= 1) {
         const double turn =
             (VecAngle(g.ex - g.sx, g.ey - g.sy) - VecAngle(ex - sx, ey - sy)) * 180 / kPi;
-        const double alpha = RoundDigits(2, 2, Finite(turn));
+        const double alpha = RoundDigits(2, 2, FiniteOr0(turn));
         if (std::fabs(alpha) > 1e-12) mode = 2;
         out += ',';
         out += RealToText(newHeight);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -73,6 +75,15 @@ std::string AddPathDelimiter(std::string_view s, TPathStyle style = HostPathStyl
 bool HasInvalidPathChar(std::string_view fn, TPathStyle style = HostPathStyle());
 // Extension with its ".", lower-cased; empty when there is none or the name is not a valid path.
 std::string GetFileExtLower(std::string_view fn, TPathStyle style = HostPathStyle());
+
+// The lower-cased extensions of the four kinds of input: drawings and symbols, Windows and DOS.
+inline constexpr std::array<std::string_view, 4> kInputExtensions = {".jww", ".jws", ".jwc",
+                                                                     ".jwk"};
+// Whether a lower-cased extension is one of kInputExtensions.
+inline bool IsInputExtension(std::string_view extLower) {
+    return std::find(kInputExtensions.begin(), kInputExtensions.end(), extLower) !=
+           kInputExtensions.end();
+}
 // fn with its extension replaced (appended when there is none); empty for an invalid name.
 std::string ChangeExtSafe(std::string_view fn, std::string_view ext,
                           TPathStyle style = HostPathStyle());

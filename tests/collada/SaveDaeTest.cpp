@@ -289,15 +289,16 @@ TEST_F(SaveDae, KeysAndLayersInAscendingOrderWhateverTheListOrder) {
     }
 }
 
-TEST_F(SaveDae, OutOfRangeEntryGivesAnEmptyGeometryUnderLayer0Key1) {
-    AddLine(fig, 300, 0, 0, 0, 1, 1);
+TEST_F(SaveDae, OutOfRangeEntriesAreWrittenWhereTheyAreCounted) {
+    AddLine(fig, 300, 0, 0, 0, 1000, 0);
+    AddLine(fig, -1, 6000, 0, 0, 0, 1000);
     const std::string doc = Save();
     const std::string g = GeometryText(doc, "layer0-C1");
-    ASSERT_FALSE(g.empty());
-    EXPECT_NE(g.find("-Pos-array\" count=\"0\">\r\n        </float_array>"), std::string::npos);
-    EXPECT_NE(g.find("count=\"0\" stride"), std::string::npos);
-    EXPECT_EQ(g.find("<lines"), std::string::npos);
-    EXPECT_NE(doc.find("<node id=\"Layer0\""), std::string::npos);
+    EXPECT_NE(g.find("-Pos-array\" count=\"12\">\r\n          0.000000000 0.000000000 0.000000000 "
+                     "1.000000000 0.000000000 0.000000000\r\n"),
+              std::string::npos);
+    EXPECT_NE(g.find("<p>2 3</p>"), std::string::npos);
+    EXPECT_NE(doc.find("url=\"#layer0-C1\""), std::string::npos);
 }
 
 TEST_F(SaveDae, EmptyListGivesTheAssetBlockOnly) {
@@ -308,8 +309,8 @@ TEST_F(SaveDae, EmptyListGivesTheAssetBlockOnly) {
     EXPECT_EQ(doc.find("library"), std::string::npos);
 }
 
-// Position text equals "%.9f" for every magnitude, except that NaN and infinity become 0 and
-// negative zero loses its sign.
+// Position text equals "%.9f" for every magnitude, negative zero included; NaN and infinity
+// become 0.
 TEST_F(SaveDae, CoordinatesMatchNineDecimalFixedPoint) {
     std::vector<double> values = {0.0,
                                   -0.0,
@@ -354,7 +355,7 @@ TEST_F(SaveDae, CoordinatesMatchNineDecimalFixedPoint) {
         std::string expected = "         ";
         for (int c = 0; c < 2; ++c) {
             for (double v : {fig.Fig3D[i].p[c].x, fig.Fig3D[i].p[c].y, fig.Fig3D[i].p[c].z}) {
-                const double x = v * (1000 * 0.001) + 0.0;
+                const double x = v * (1000 * 0.001);
                 std::snprintf(buf.data(), buf.size(), "%.9f", x);
                 expected += " ";
                 expected += buf.data();
@@ -386,9 +387,14 @@ TEST_F(SaveDae, CreatedIsCarriedOverFromAnOldFile) {
         {"<x>\r\n  <created>2001-02-03T04:05:06Z</created>\r\n<created>x</created>\r\n",
          "2001-02-03T04:05:06Z"},
         {"<CREATED> 2001-02-03 T04:05:06Z </CREATED>\n", "2001-02-03T04:05:06Z"},
-        {"<Created>\r\n  2002-01-01T00:00:00Z</Created>\r\n", "  2002-01-01T00:00:00Z"},
+        {"<Created>\r\n2002-01-01T00:00:00Z</Created>\r\n", "2002-01-01T00:00:00Z"},
+        {"<Created>\r\n  2002-01-01T00:00:00Z</Created>\r\n", "2011-03-05T14:07:09Z"},
         {"<created>\r2003-01-01T00:00:00Z\r", "2003-01-01T00:00:00Z"},
-        {"<created>\n", ""},
+        {"<created>\n", "2011-03-05T14:07:09Z"},
+        {"<created></created>\n", "2011-03-05T14:07:09Z"},
+        {"<created>2001-02-03T04:05:06.5+09:00</created>\n", "2001-02-03T04:05:06.5+09:00"},
+        {"<created>2001\xFF-02</created>\n", "2011-03-05T14:07:09Z"},
+        {"<created>2001\x7F-02</created>\n", "2011-03-05T14:07:09Z"},
         {"no stamp here\n", "2011-03-05T14:07:09Z"},
         {"<created>a&b</created>\n", "2011-03-05T14:07:09Z"},
         {"", "2011-03-05T14:07:09Z"},
@@ -460,7 +466,7 @@ class SaveDaeTools : public SaveDae {
         conv.DataTransSubTen(254, 5266, 100, 1, 1);
         save({"curves", 12 + 11 + 12 + 24 + 12, 12});
         AddLine(fig, 300, 0, 0, 0, 1, 1);
-        save({"outofrange", 12 + 11 + 12 + 24 + 12, 12});
+        save({"outofrange", 12 + 11 + 12 + 24 + 12, 13});
         return docs;
     }
 };

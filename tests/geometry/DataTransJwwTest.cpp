@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 #include <iterator>
 #include <limits>
 #include <numbers>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "attr/GraAttribute.h"
@@ -418,6 +421,94 @@ TEST_F(WindowsConversion, FlatSolidsWithCoincidingCorners) {
     ExpectSegment(4, 0, 0, 20, 0);
 }
 
+// An arc of one or more whole turns placed through a block gives the segments of the same arc
+// drawn in place, under every kind of insert.
+TEST_F(WindowsConversion, WholeTurnsSurviveBlockPlacement) {
+    struct Insert {
+        const char* name;
+        double sx, sy, rot;
+        // The arc of centre (1, 2), radius 5, start 0.5 and sweep d drawn in place.
+        TEntJwwEnko (*inPlace)(double d);
+    };
+    const Insert inserts[] = {
+        {"identity", 1, 1, 0, [](double d) { return Curve(11, 22, 5, 0.5, d, 0); }},
+        {"rotation", 1, 1, 0.3,
+         [](double d) {
+             return Curve(10 + std::cos(0.3) - 2 * std::sin(0.3),
+                          20 + std::sin(0.3) + 2 * std::cos(0.3), 5, 0.8, d, 0);
+         }},
+        {"mirror", -1, 1, 0,
+         [](double d) { return Curve(9, 22, 5, std::numbers::pi - 0.5, -d, 0); }},
+        {"non-uniform scale", 2, 1, 0,
+         [](double d) {
+             TEntJwwEnko e = Curve(12, 22, 10, 0.5, d, 0);
+             e.dHenpeiRitsu = 0.5;
+             return e;
+         }},
+    };
+    // Undirected segments, compared in any order.
+    const auto segments = [&] {
+        std::vector<std::array<double, 4>> out;
+        for (int i = 0; i < fig.Fig3DN; ++i) {
+            const T3Dpoint &a = At(i).p[0], &b = At(i).p[1];
+            const bool swap = std::tie(a.x, a.y) > std::tie(b.x, b.y);
+            out.push_back(swap ? std::array{b.x, b.y, a.x, a.y} : std::array{a.x, a.y, b.x, b.y});
+        }
+        return out;
+    };
+    for (const double sweep : {kTurn, -kTurn, 1.5 * kTurn}) {
+        for (const Insert& ins : inserts) {
+            SCOPED_TRACE(testing::Message() << ins.name << " sweep " << sweep);
+            TJwwWriter placed;
+            TEntJwwBlockDef def;
+            def.nNumber = 1;
+            def.strName = "arc";
+            test::AddMember(def, Curve(1, 2, 5, 0.5, sweep, 0));
+            placed.AddBlockDef(def);
+            TEntJwwBlock insert;
+            insert.att = Att(2);
+            insert.DPKijunTen_x = 10;
+            insert.DPKijunTen_y = 20;
+            insert.dBairitsuX = ins.sx;
+            insert.dBairitsuY = ins.sy;
+            insert.radKaitenKaku = ins.rot;
+            insert.nNumber = 1;
+            placed.AddBlock(insert);
+            ConvertDrawing(placed);
+            const auto got = segments();
+            TJwwWriter drawn;
+            drawn.AddArc(ins.inPlace(sweep));
+            ConvertDrawing(drawn);
+            const auto want = segments();
+            ASSERT_EQ(got.size(), want.size());
+            for (const auto& w : want) {
+                const bool found = std::any_of(got.begin(), got.end(), [&](const auto& g) {
+                    for (int k = 0; k < 4; ++k) {
+                        if (std::fabs(g[k] - w[k]) > 1e-9) return false;
+                    }
+                    return true;
+                });
+                EXPECT_TRUE(found) << w[0] << " " << w[1] << " " << w[2] << " " << w[3];
+            }
+        }
+    }
+}
+
+TEST_F(WindowsConversion, LinesAndFlatSolidsWithANonFiniteCoordinateAreDropped) {
+    TJwwWriter w;
+    w.AddLine(Line(0, 0, kNaN, 1));
+    w.AddLine(Line(0, 0, 1, std::numeric_limits<double>::infinity()));
+    w.AddSolid(Solid(0, 0, 10, 0, 10, 10, kNaN, 10));
+    w.AddSolid(Solid(0, 0, 10, 0, 10, 10, 10, 10));
+    TEntJwwSunpo d = Dimension(Att(2), 0);
+    d.Sen.end_x = kNaN;
+    w.AddDimension(d);
+    conv.Settings.CB6 = true;
+    ConvertDrawing(w);
+    ASSERT_EQ(fig.Fig3DN, 1);
+    EXPECT_EQ(At(0).typ, kFigTypTri);
+}
+
 TEST_F(WindowsConversion, CurvedSolidsChooseTheirFill) {
     const double ch = 0.5, tilt = 0.2, sa = 0.4, da = 2.0;
     struct Case {
@@ -446,6 +537,8 @@ TEST_F(WindowsConversion, CurvedSolidsChooseTheirFill) {
          [&](TConverter& c) {
              c.DataTransSubArc5(0, 2, 10, 3, 4, 8, ch, 6, (8 * ch - 8) / 6 + 1, tilt, sa, da);
          }},
+        {"105 ring with no inner radius: pie", 105, 0,
+         [&](TConverter& c) { c.DataTransSubArc2(0, 2, 10, 3, 4, 8, ch, tilt, sa, da); }},
         {"102 ring with no inner radius: pie", 102, 0,
          [&](TConverter& c) { c.DataTransSubArc2(0, 2, 10, 3, 4, 8, ch, tilt, sa, da); }},
         {"255 ring whose inner flattening vanishes: pie", 255, 1,

@@ -129,6 +129,17 @@ TEST(FigList, Normal) {
     EXPECT_EQ(zero.z, 0.0);
     const T3Dpoint big = TFigList::FigNormal(o, {1e5, 0, 0}, {0, 2e5, 0});
     EXPECT_DOUBLE_EQ(big.z, 1.0);
+
+    // A quadrilateral takes the normal of its larger triangle.
+    T3DdataField f;
+    f.typ = kFigTypSqr;
+    f.p[0] = o;
+    f.p[1] = {1, 0, 0};
+    f.p[2] = {2, 0, 0};
+    f.p[3] = {1, 1, 0};
+    EXPECT_EQ(TFigList::FigFaceNormal(f).z, 1.0);
+    f.typ = kFigTypTri;
+    EXPECT_EQ(TFigList::FigFaceNormal(f).z, 0.0);
 }
 
 }  // namespace

@@ -57,16 +57,20 @@ TEST_F(Tessellation, TriangleIsStoredCounterClockwise) {
     ExpectPoint(At(1).p[2], 2, 2);
 }
 
-TEST_F(Tessellation, QuadrilateralIsReversedOnItsFirstThreeCorners) {
+TEST_F(Tessellation, QuadrilateralWindingIsJudgedOnAllFourCorners) {
     conv.DataTransSubSqr(1, 2, 0, 0, 0, 1, 1, 1, 1, 0);
     ExpectPoint(At(0).p[0], 0, 0);
     ExpectPoint(At(0).p[1], 1, 0);
     ExpectPoint(At(0).p[2], 1, 1);
     ExpectPoint(At(0).p[3], 0, 1);
-    // Counter-clockwise first three corners with a crossing fourth: kept as given.
-    conv.DataTransSubSqr(1, 2, 0, 0, 1, 0, 1, 1, 2, -5);
-    ExpectPoint(At(1).p[1], 1, 0);
-    ExpectPoint(At(1).p[3], 2, -5);
+    // Clockwise with the first three corners on one line: reversed.
+    conv.DataTransSubSqr(1, 2, 0, 0, 1, 0, 2, 0, 1, -1);
+    ExpectPoint(At(1).p[1], 1, -1);
+    ExpectPoint(At(1).p[3], 1, 0);
+    // Counter-clockwise with a clockwise turn at the second corner: kept.
+    conv.DataTransSubSqr(1, 2, 0, 0, 2, 1, 4, 0, 2, 3);
+    ExpectPoint(At(2).p[1], 2, 1);
+    ExpectPoint(At(2).p[3], 2, 3);
 }
 
 TEST_F(Tessellation, BuildersKeepLayerAndKeyOutsideTheirRanges) {
