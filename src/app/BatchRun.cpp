@@ -238,6 +238,8 @@ TRunReport TBatchRun::RunProc() {
 
     CaptureSettings();
     platform_.FormTextsChanged(state_);
+    // A stop asked for during a file abandons it within moments, not only between files.
+    settings_.Stop = &stopRequested_;
     engine_.SetSettings(settings_);
     platform_.ClearLog();
 

@@ -83,6 +83,10 @@ class TFileKind final : public IFileKind {
         } catch (const std::bad_alloc&) {
             engine_.Fig.Fig3DClear();
             engine_.ConvertFailed = true;
+        } catch (const TStopped&) {
+            // The run abandons this file: nothing of it is written.
+            engine_.Fig.Fig3DClear();
+            engine_.ConvertFailed = true;
         }
         // A cut file is the first thing to report; a budget only for a whole file.
         if (damage_.Kind == TDamage::TKind::None) {
@@ -146,6 +150,7 @@ IFileKind* TConversionEngine::Kind(const std::string& extLower) {
 
 void TConversionEngine::SetSettings(const TConvertSettings& settings) {
     Conv.Settings = settings;
+    Fig.Stop = settings.Stop;
 }
 
 TSaveResult TConversionEngine::SaveDae(const std::string& dst, std::string& error) {
@@ -155,13 +160,15 @@ TSaveResult TConversionEngine::SaveDae(const std::string& dst, std::string& erro
     }
     switch (Conv.Settings.Format) {
         case TOutputFormat::DaeCompact:
-            return SaveDaeFile(dst, Fig, Conv.Settings.SaveScale, error, {}, TDaeStyle::Compact);
+            return SaveDaeFile(dst, Fig, Conv.Settings.SaveScale, error, {}, TDaeStyle::Compact,
+                               Conv.Settings.Stop);
         case TOutputFormat::Glb:
             return SaveGlbFile(dst, Fig, Conv.Settings.SaveScale, GlbNames(), error);
         case TOutputFormat::Dae:
             break;
     }
-    return SaveDaeFile(dst, Fig, Conv.Settings.SaveScale, error);
+    return SaveDaeFile(dst, Fig, Conv.Settings.SaveScale, error, {}, TDaeStyle::Plain,
+                       Conv.Settings.Stop);
 }
 
 TGlbNames TConversionEngine::GlbNames() const {

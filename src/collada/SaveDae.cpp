@@ -111,7 +111,8 @@ class TDaeOut {
     // Room that one formatted line of the writer may take at most.
     static constexpr size_t kLineRoom = 16 * kMaxFixedChars + 256;
 
-    explicit TDaeOut(std::FILE* f) : f_(f), buf_(new char[kSize]), pos_(buf_.get()) {}
+    TDaeOut(std::FILE* f, const TStopFlag* stop)
+        : f_(f), stop_(stop), buf_(new char[kSize]), pos_(buf_.get()) {}
 
     // Pointer to at least n free bytes; Commit(end) after filling them.
     char* Room(size_t n) {
@@ -146,6 +147,7 @@ class TDaeOut {
 
   private:
     void Flush() {
+        ThrowIfStopped(stop_);
         Write(buf_.get(), static_cast<size_t>(pos_ - buf_.get()));
         pos_ = buf_.get();
     }
@@ -154,6 +156,7 @@ class TDaeOut {
     }
 
     std::FILE* f_;
+    const TStopFlag* stop_;
     std::unique_ptr<char[]> buf_;
     char* pos_;
     bool ok_ = true;
@@ -615,7 +618,7 @@ std::string DaeTimeText(const TDaeTime& t) {
 }
 
 TSaveResult SaveDaeFile(const std::string& dst, TFigList& fig, double saveScale, std::string& error,
-                        const TDaeClock& clock, TDaeStyle style) {
+                        const TDaeClock& clock, TDaeStyle style, const TStopFlag* stop) {
     error.clear();
     try {
         const std::string now = DaeTimeText(clock ? clock() : LocalDaeTime());
@@ -631,12 +634,14 @@ TSaveResult SaveDaeFile(const std::string& dst, TFigList& fig, double saveScale,
         }
         bool written = false;
         try {
-            TDaeOut out(f);
+            TDaeOut out(f, stop);
             WriteDocument(out, fig, saveScale * 0.001, created, now, style == TDaeStyle::Compact);
             written = out.Close();
             if (!written) error = "Write error on file \"" + dst + "\". " + SystemText(errno);
         } catch (const std::bad_alloc&) {
             error = "Out of memory while writing \"" + dst + "\".";
+        } catch (const TStopped&) {
+            error = "Stopped while writing \"" + dst + "\".";
         }
         if (!written) {
             std::error_code ec;

@@ -38,8 +38,10 @@ std::string DaeTimeText(const TDaeTime& t);
 // of that name, whose creation time stamp is carried over. Coordinates are multiplied by
 // saveScale * 0.001; a non-finite coordinate or normal component is written as 0. error gets a
 // text for Failed and CannotCreate. clock (the local clock when empty) gives the time stamps.
-// Only the list's counts change. Never throws.
+// Only the list's counts change. A raised stop ends the write as Failed, the file removed.
+// Never throws.
 TSaveResult SaveDaeFile(const std::string& dst, TFigList& fig, double saveScale, std::string& error,
-                        const TDaeClock& clock = {}, TDaeStyle style = TDaeStyle::Plain);
+                        const TDaeClock& clock = {}, TDaeStyle style = TDaeStyle::Plain,
+                        const TStopFlag* stop = nullptr);
 
 }  // namespace velmora

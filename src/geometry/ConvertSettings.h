@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/Stop.h"
+
 namespace velmora {
 
 // The file a run writes: the COLLADA document, the same with one lines element per geometry,
@@ -30,6 +32,8 @@ struct TConvertSettings {
     double ArcSepAng = 10.0 * 3.14159265358979323846 / 180.0;  // radians
     double ArcSepLen = 10;
     TOutputFormat Format = TOutputFormat::Dae;
+    // Raised when the run abandons the file being converted; nullptr when nothing can.
+    const TStopFlag* Stop = nullptr;
 };
 
 }  // namespace velmora

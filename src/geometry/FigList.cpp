@@ -9,7 +9,10 @@ TFigList::TFigList() = default;
 
 void TFigList::Fig3DAdd(int32_t lay, int32_t col, int32_t typ, const T3Dpoint* pts, int count) {
     const int n = Fig3DN + 1;
-    if (n % kFig3DStep == 1) Fig3D.resize(static_cast<size_t>(n) + (kFig3DStep - 1));
+    if (n % kFig3DStep == 1) {
+        ThrowIfStopped(Stop);
+        Fig3D.resize(static_cast<size_t>(n) + (kFig3DStep - 1));
+    }
     Fig3DN = n;
     T3DdataField& f = Fig3D[static_cast<size_t>(n - 1)];
     f.ext = true;

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "util/Stop.h"
+
 namespace velmora {
 
 struct T3Dpoint {
@@ -31,7 +33,8 @@ constexpr int kFig3DStep = 200;
 
 // The primitive list that converters fill and the writer reads, with its per-layer and
 // per-key counts and the colour table. One object is reused for every file of a run.
-// Appends may throw std::bad_alloc; callers catch it at their public boundary.
+// Appends may throw std::bad_alloc, or TStopped once Stop is raised; callers catch them at their
+// public boundary.
 class TFigList {
   public:
     TFigList();
@@ -39,6 +42,8 @@ class TFigList {
     // Capacity: Fig3D.size(). Entries 0 .. Fig3DN - 1 are in use.
     std::vector<T3DdataField> Fig3D;
     int Fig3DN = 0;
+    // Polled whenever the storage grows; nullptr when nobody can stop a conversion.
+    const TStopFlag* Stop = nullptr;
     std::array<int, kFigLayerCount> FigLay{};
     // Indexed 1 .. kFigColKeyMax; slot 0 is unused.
     std::array<int, kFigColKeyMax + 1> FigCol{};

@@ -423,6 +423,24 @@ TEST_F(SaveDae, UncreatableFileIsReported) {
     EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "folder.dae"));
 }
 
+// A stop raised while the document is written ends it as a failure and leaves no file; the
+// list grows no further once it is raised.
+TEST_F(SaveDae, RaisedStopEndsTheWriteAndTheConversion) {
+    AddLine(fig, 0, 1, 0, 0, 1, 1);
+    TStopFlag stop{true};
+    EXPECT_EQ(SaveDaeFile(dir.File("out.dae"), fig, 1, error, kClock, TDaeStyle::Plain, &stop),
+              TSaveResult::Failed);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "out.dae"));
+
+    TFigList list;
+    list.Stop = &stop;
+    const T3Dpoint p[2] = {{0, 0, 0}, {1, 1, 0}};
+    EXPECT_THROW(list.Fig3DAdd(0, 1, kFigTypLine, p, 2), TStopped);
+    stop = false;
+    list.Fig3DAdd(0, 1, kFigTypLine, p, 2);
+    EXPECT_EQ(list.Fig3DN, 1);
+}
+
 struct TDocCase {
     const char* name;
     int faces;  // triangles, a quadrilateral counting two
