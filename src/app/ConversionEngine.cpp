@@ -151,6 +151,8 @@ IFileKind* TConversionEngine::Kind(const std::string& extLower) {
 void TConversionEngine::SetSettings(const TConvertSettings& settings) {
     Conv.Settings = settings;
     Fig.Stop = settings.Stop;
+    JWW.Stop = settings.Stop;
+    JWS.Stop = settings.Stop;
 }
 
 TSaveResult TConversionEngine::SaveDae(const std::string& dst, std::string& error) {

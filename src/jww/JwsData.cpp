@@ -92,7 +92,7 @@ bool TJwsData::FileInBytes(std::span<const std::byte> data) {
         DataInit();
         TByteCursor cursor(data);
         if (!ReadHeader(cursor)) return false;
-        TJwwObjectReader reader(cursor, Enthd.jwVer, MojiEncode);
+        TJwwObjectReader reader(cursor, Enthd.jwVer, MojiEncode, Stop);
         const bool ok = reader.ReadObjects(*this, Enthd.n1, Enthd.n2);
         if (!ok) SetError(reader.Error().c_str(), reader.ErrorOffset());
         MakeBlockTree();

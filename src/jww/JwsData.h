@@ -40,6 +40,9 @@ class TJwsData : public TJwwEntities {
     std::vector<TEntJwwLayerGroup> EntLgrp;  // 16 groups, only adScale read from the file
     std::vector<TEntJwwMojiType> EntMoj;     // always empty for symbols
     // Present for symmetry with drawings; a symbol file has no image section.
+    // Raised from another thread to abandon a read in progress (the file then reads as
+    // damaged); null when nothing can stop it.
+    const TStopFlag* Stop = nullptr;
     std::string BindImageFolder;
     std::vector<TBindImageType> BindImage;
     int32_t BindImageN = 0;

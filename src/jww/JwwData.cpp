@@ -379,7 +379,7 @@ bool TJwwData::ReadHeader(TByteCursor& cursor) {
 }
 
 bool TJwwData::ReadObjectsAndImages(TByteCursor& cursor) {
-    TJwwObjectReader reader(cursor, Enthd.jwVer, MojiEncode);
+    TJwwObjectReader reader(cursor, Enthd.jwVer, MojiEncode, Stop);
     if (!reader.ReadObjects(*this, Enthd.n1, Enthd.n2)) {
         return SetError(reader.Error().c_str(), reader.ErrorOffset());
     }

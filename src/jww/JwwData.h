@@ -39,6 +39,9 @@ class TJwwData : public TJwwEntities {
 
     // Folder (with trailing delimiter) that embedded images are written to; set by the
     // application. Images are written only when it is not empty.
+    // Raised from another thread to abandon a read in progress (the file then reads as
+    // damaged); null when nothing can stop it.
+    const TStopFlag* Stop = nullptr;
     std::string BindImageFolder;
     std::vector<TBindImageType> BindImage;
     int32_t BindImageN = 0;

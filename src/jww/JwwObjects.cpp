@@ -142,8 +142,13 @@ bool ReadJwwStringNoCtrl(TByteCursor& cursor, std::string& out, bool& mojiEncode
     return true;
 }
 
-TJwwObjectReader::TJwwObjectReader(TByteCursor& cursor, int32_t jwVer, bool& mojiEncode)
-    : cursor_(cursor), jwVer_(jwVer), attrSize_(jwVer >= 351 ? 15 : 13), mojiEncode_(mojiEncode) {}
+TJwwObjectReader::TJwwObjectReader(TByteCursor& cursor, int32_t jwVer, bool& mojiEncode,
+                                   const TStopFlag* stop)
+    : cursor_(cursor),
+      jwVer_(jwVer),
+      attrSize_(jwVer >= 351 ? 15 : 13),
+      mojiEncode_(mojiEncode),
+      stop_(stop) {}
 
 bool TJwwObjectReader::Fail(const char* what) {
     if (!failed_) {
@@ -438,6 +443,8 @@ bool TJwwObjectReader::ReadList(TList& list, uint32_t count) {
     uint32_t k = 0;
     size_t j = 0;
     while (k < count) {
+        if ((k & 0xFFF) == 0 && stop_ != nullptr && stop_->load(std::memory_order_relaxed))
+            return Fail("stopped");
         int32_t kind = kJwwNone;
         switch (ReadObjectTag(kind)) {
             case TTag::EndOfData:

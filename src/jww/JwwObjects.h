@@ -7,6 +7,7 @@
 
 #include "jww/JwwTypes.h"
 #include "util/ByteCursor.h"
+#include "util/Stop.h"
 
 namespace velmora {
 
@@ -64,8 +65,10 @@ bool ReadJwwStringNoCtrl(TByteCursor& cursor, std::string& out, bool& mojiEncode
 class TJwwObjectReader {
   public:
     // jwVer selects the 13- or 15-byte attribute block and the dimensions' SXF parts;
-    // mojiEncode is set when a UTF-16 string is met.
-    TJwwObjectReader(TByteCursor& cursor, int32_t jwVer, bool& mojiEncode);
+    // mojiEncode is set when a UTF-16 string is met. A raised stop ends the read as damaged
+    // within a few thousand objects, so that a run abandoning a large drawing need not wait.
+    TJwwObjectReader(TByteCursor& cursor, int32_t jwVer, bool& mojiEncode,
+                     const TStopFlag* stop = nullptr);
 
     // Fills ents (which must be empty) and sets n1 and n2 to the declared counts. False when
     // the stream is damaged: an unreadable count, a class outside the seven drawing classes,
@@ -128,6 +131,7 @@ class TJwwObjectReader {
     int32_t jwVer_;
     size_t attrSize_;
     bool& mojiEncode_;
+    const TStopFlag* stop_;
     uint32_t classIndex_ = 1;
     // Class index received by each kind 1..7; 0 while its class has not appeared.
     uint32_t kindClass_[8] = {};

@@ -66,6 +66,24 @@ TEST(JwwHostile, SmallDrawingsReadCompletely) {
     }
 }
 
+// A stop raised while a large drawing reads ends the read early, as damaged, so that a run
+// abandoning the file need not wait for the rest of it.
+TEST(JwwHostile, StopEndsTheReadEarly) {
+    TJwwWriter w(700);
+    for (int i = 0; i < 20000; ++i)
+        w.AddLine(Line(i, 0, i, 1));
+    const std::vector<std::byte> buf = FreshBuffer(w.Bytes());
+    TStopFlag stop{false};
+    TReader d;
+    d.Stop = &stop;
+    ASSERT_TRUE(d.FileInBytes(buf));
+    EXPECT_EQ(d.EntLineN, 20000);
+    stop = true;
+    EXPECT_FALSE(d.FileInBytes(buf));
+    EXPECT_EQ(d.LastError(), "stopped");
+    EXPECT_LT(d.EntLineN, 20000);
+}
+
 // Every proper prefix of a valid file is a damaged file: read without fault and reported.
 TEST(JwwHostile, EveryPrefixFailsCleanly) {
     for (int32_t v : {350, 700}) {
