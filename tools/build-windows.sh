@@ -40,7 +40,7 @@ x86_64-w64-mingw32-strip "$stage"/*.exe
 cp samples/sample.jww "$stage/"
 # Windows editors expect CR LF.
 sed 's/$/\r/' tools/windows/readme-ja.txt >"$stage/readme-ja.txt"
-zip="dist/velmora-$version-win64.zip"
+zip="$PWD/dist/velmora-$version-win64.zip"
 rm -f "$zip"
-(cd "$dir/stage" && zip -q -r "../../$zip" "velmora-$version")
-echo "$zip: $(wc -c <"$zip") bytes"
+(cd "$dir/stage" && zip -q -r "$zip" "velmora-$version")
+echo "dist/${zip##*/}: $(wc -c <"$zip") bytes"
