@@ -587,11 +587,17 @@ TEST_F(BatchRunTest, StopDuringTheLastFileAbandonsItAndSaysWhy) {
 }
 
 TEST(AppPaths, FromProgramFile) {
-    const TAppPaths p = TAppPaths::FromProgramFile("/opt/ベルモラ/bin/velmora");
-    EXPECT_EQ(p.ExeFolder, "/opt/ベルモラ/bin/");
-    EXPECT_EQ(p.TempFolder, "/opt/ベルモラ/bin/TEMP/");
-    EXPECT_EQ(p.DatFileName, "/opt/ベルモラ/bin/velmora.dat");
-    EXPECT_EQ(TAppPaths::FromProgramFile("/a.b/conv.bin").DatFileName, "/a.b/conv.dat");
+    // Names written with "/" for the host's own delimiter.
+    const auto H = [](std::string s) {
+        for (char& c : s)
+            if (c == '/') c = PathDelimiterChar();
+        return s;
+    };
+    const TAppPaths p = TAppPaths::FromProgramFile(H("/opt/ベルモラ/bin/velmora"));
+    EXPECT_EQ(p.ExeFolder, H("/opt/ベルモラ/bin/"));
+    EXPECT_EQ(p.TempFolder, H("/opt/ベルモラ/bin/TEMP/"));
+    EXPECT_EQ(p.DatFileName, H("/opt/ベルモラ/bin/velmora.dat"));
+    EXPECT_EQ(TAppPaths::FromProgramFile(H("/a.b/conv.bin")).DatFileName, H("/a.b/conv.dat"));
 }
 
 TEST(AppPaths, TempFolderCreatedAndRemovedOnlyWhenEmpty) {

@@ -249,7 +249,7 @@ TEST(CliOptions, OptionsSetTheFormState) {
     TFormState s;
     o->ApplyTo(s);
     EXPECT_TRUE(s.RadioButtonFl(4));
-    EXPECT_EQ(s.EditFl1, "/out/");
+    EXPECT_EQ(s.EditFl1, AddPathDelimiter("/out"));
     EXPECT_FALSE(s.CheckBox1);
     EXPECT_FALSE(s.CheckBox2);
     EXPECT_TRUE(s.CheckBox3);

@@ -75,8 +75,23 @@ TScopedTempDir::~TScopedTempDir() {
 }
 
 std::string TScopedTempDir::File(std::string_view name) const {
-    const std::u8string u = (path_ / fs::path(std::u8string(name.begin(), name.end()))).u8string();
+    fs::path p = path_ / fs::path(std::u8string(name.begin(), name.end()));
+    const std::u8string u = p.make_preferred().u8string();
     return std::string(u.begin(), u.end());
+}
+
+namespace {
+fs::path FromUtf8(const std::string& s) {
+    return fs::path(std::u8string(s.begin(), s.end()));
+}
+}  // namespace
+
+void WriteBytes(const std::string& utf8File, std::string_view bytes) {
+    WriteBytes(FromUtf8(utf8File), bytes);
+}
+
+std::string ReadBytes(const std::string& utf8File) {
+    return ReadBytes(FromUtf8(utf8File));
 }
 
 void WriteBytes(const fs::path& file, std::string_view bytes) {

@@ -28,7 +28,7 @@ class TScopedTempDir {
     TScopedTempDir(const TScopedTempDir&) = delete;
     TScopedTempDir& operator=(const TScopedTempDir&) = delete;
     const std::filesystem::path& Path() const { return path_; }
-    // UTF-8 text of Path() / name.
+    // UTF-8 text of Path() / name, "/" in name written as the host's delimiter.
     std::string File(std::string_view name) const;
 
   private:
@@ -37,6 +37,9 @@ class TScopedTempDir {
 
 void WriteBytes(const std::filesystem::path& file, std::string_view bytes);
 std::string ReadBytes(const std::filesystem::path& file);
+// The same for a UTF-8 name: a narrow path would be read in the ANSI code page on Windows.
+void WriteBytes(const std::string& utf8File, std::string_view bytes);
+std::string ReadBytes(const std::string& utf8File);
 
 // Runs a shell command; returns its exit status and what it wrote on standard output.
 struct TCommandResult {

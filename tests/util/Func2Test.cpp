@@ -243,8 +243,8 @@ TEST(Files, BranchNumbersInBothConventions) {
     WriteBytes(dir.File("plan~1.dae"), "x");
     EXPECT_EQ(GetBranchFileName(plan, TPathStyle::Posix), dir.File("plan~2.dae"));
     // The extension comes back lower-cased; the stem keeps its case.
-    WriteBytes(dir.File("PLAN.DAE"), "x");
-    EXPECT_EQ(GetBranchFileName(dir.File("PLAN.DAE"), TPathStyle::Posix), dir.File("PLAN~1.dae"));
+    WriteBytes(dir.File("ROOM.DAE"), "x");
+    EXPECT_EQ(GetBranchFileName(dir.File("ROOM.DAE"), TPathStyle::Posix), dir.File("ROOM~1.dae"));
     // A folder of that name is taken too.
     MakeFolder(dir.File("図面.dae"));
     EXPECT_EQ(GetBranchFileName(dir.File("図面.dae"), TPathStyle::Posix), dir.File("図面~1.dae"));
