@@ -59,10 +59,10 @@ TEST(WindowsSameOutput, EveryCorpusFileGivesTheSameDocument) {
     ASSERT_EQ(test::RunCommand(linux + names + " 2>/dev/null </dev/null").status, 0);
     // The prefix the Windows build's own tests use: a new one would take seconds to create.
     const std::string prefix = Text(exe.parent_path().parent_path() / "wineprefix");
-    const test::TCommandResult win =
-        test::RunCommand("WINEPREFIX=" + Quoted(prefix) + " WINEDEBUG=-all " + Quoted(Text(wine)) +
-                         " " + Quoted(Text(exe)) + " --settings " + Quoted(dir.File("defaults.dat")) +
-                         " -o " + Quoted(dir.File("windows")) + names + " 2>/dev/null </dev/null");
+    const test::TCommandResult win = test::RunCommand(
+        "WINEPREFIX=" + Quoted(prefix) + " WINEDEBUG=-all " + Quoted(Text(wine)) + " " +
+        Quoted(Text(exe)) + " --settings " + Quoted(dir.File("defaults.dat")) + " -o " +
+        Quoted(dir.File("windows")) + names + " 2>/dev/null </dev/null");
     ASSERT_EQ(win.status, 0) << win.out;
     // The Windows log names the files the Windows way.
     EXPECT_NE(win.out.find(":\\"), std::string::npos) << win.out;
