@@ -10,6 +10,18 @@ cd "$(dirname "$0")/.."
 dir=${1:-build-windows}
 png=${2:-docs/window-windows.png}
 prefix="$PWD/$dir/wineprefix"
+
+# The window's font, Wine's own (the caption buttons) and the virtual display.
+missing=""
+for p in xvfb xauth fonts-ipafont-gothic fonts-wine; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+    if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
+    $sudo apt-get update
+    # shellcheck disable=SC2086
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $missing
+fi
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 export WINEPREFIX="$prefix" WINEDEBUG=-all
