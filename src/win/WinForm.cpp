@@ -642,8 +642,8 @@ void TWinForm::ShowStatus(const std::string& text) {
 
 std::string TWinForm::StatusText() const {
     HWND status = Control(IdStatusBar1);
-    std::wstring text(LOWORD(SendMessageW(status, SB_GETTEXTLENGTHW, 0, 0)), L'\0');
-    std::vector<wchar_t> buffer(text.size() + 1, L'\0');
+    const size_t length = LOWORD(SendMessageW(status, SB_GETTEXTLENGTHW, 0, 0));
+    std::vector<wchar_t> buffer(length + 1, L'\0');
     SendMessageW(status, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(buffer.data()));
     return Narrow(buffer.data());
 }

@@ -55,12 +55,8 @@ class TOwned {
 inline void DeleteGdiObject(HGDIOBJ h) {
     DeleteObject(h);
 }
-inline void FreeGlobal(HGLOBAL h) {
-    GlobalFree(h);
-}
 
 using TFont = TOwned<HFONT, DeleteGdiObject>;
-using TGlobal = TOwned<HGLOBAL, FreeGlobal>;
 
 // A COM interface pointer that releases its reference.
 template <typename T>
