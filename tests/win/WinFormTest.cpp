@@ -467,6 +467,12 @@ TEST_F(WinFormTest, UnsupportedDropSaysSo) {
     EXPECT_EQ(Status(), "対応していないファイルです");
     EXPECT_TRUE(Log().empty());
     EXPECT_EQ(Page(), 0);
+    // The note gives way to the usual text after a few seconds.
+    for (int waited = 0; waited < 8000 && Status() != kUsualStatus; waited += 50) {
+        Sleep(50);
+        form_->PumpMessages();
+    }
+    EXPECT_EQ(Status(), kUsualStatus);
 }
 
 TEST_F(WinFormTest, WindowOffEveryScreenMovesToThePrimaryOne) {
