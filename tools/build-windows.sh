@@ -1,5 +1,6 @@
 #!/bin/sh
-# Cross-builds the Windows programs (Release, x86-64, statically linked) and packs them with
+# Cross-builds the Windows programs, the window velmora.exe and the command line
+# velmora-cli.exe (Release, x86-64, statically linked), and packs them with
 # the sample drawing and the Japanese read-me into dist/velmora-VERSION-win64.zip.
 # Usage: tools/build-windows.sh [BUILD_DIR]   (default build-windows)
 # With VELMORA_WINDOWS_TESTS=1 it also builds the tests (run them with ctest: they go through
@@ -9,7 +10,7 @@ cd "$(dirname "$0")/.."
 dir=${1:-build-windows}
 
 packages="cmake make g++-mingw-w64-x86-64-posix zip"
-[ "${VELMORA_WINDOWS_TESTS:-0}" = 1 ] && packages="$packages wine64"
+[ "${VELMORA_WINDOWS_TESTS:-0}" = 1 ] && packages="$packages wine64 xvfb xauth"
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

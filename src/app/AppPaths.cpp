@@ -6,6 +6,8 @@
 #include "util/Func2.h"
 #ifdef _WIN32
 #include <windows.h>
+// After windows.h, which it builds on.
+#include <shellapi.h>
 
 #include "util/CodePage.h"
 #endif
@@ -65,5 +67,18 @@ std::string ProgramFilePath(const char* argv0) {
     const std::u8string u = p.lexically_normal().u8string();
     return std::string(u.begin(), u.end());
 }
+
+#ifdef _WIN32
+std::vector<std::string> WideArguments() {
+    std::vector<std::string> args;
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (argv == nullptr) return args;
+    for (int i = 1; i < argc; ++i)
+        args.push_back(Utf16ToUtf8(reinterpret_cast<const char16_t*>(argv[i])));
+    LocalFree(argv);
+    return args;
+}
+#endif
 
 }  // namespace velmora

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace velmora {
 
@@ -26,5 +27,11 @@ struct TAppPaths {
 // Full UTF-8 name of the running program file (argv0 is the fallback where the system cannot
 // tell).
 std::string ProgramFilePath(const char* argv0);
+
+#ifdef _WIN32
+// The arguments after the program name, from the wide command line as UTF-8: the narrow argv
+// of Windows holds them in the ANSI code page and loses every character it lacks.
+std::vector<std::string> WideArguments();
+#endif
 
 }  // namespace velmora

@@ -3,10 +3,6 @@
 #include "cli/ConsoleWin.h"
 
 #include <windows.h>
-// After windows.h, which they build on.
-#include <shellapi.h>
-
-#include "util/CodePage.h"
 
 namespace velmora {
 
@@ -24,17 +20,6 @@ BOOL WINAPI OnConsoleControl(DWORD type) {
 }
 
 }  // namespace
-
-std::vector<std::string> WideArguments() {
-    std::vector<std::string> args;
-    int argc = 0;
-    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    if (argv == nullptr) return args;
-    for (int i = 1; i < argc; ++i)
-        args.push_back(Utf16ToUtf8(reinterpret_cast<const char16_t*>(argv[i])));
-    LocalFree(argv);
-    return args;
-}
 
 void UseUtf8Console() {
     SetConsoleOutputCP(CP_UTF8);

@@ -3,14 +3,8 @@
 #ifdef _WIN32
 
 #include <atomic>
-#include <string>
-#include <vector>
 
 namespace velmora {
-
-// The arguments after the program name, from the wide command line as UTF-8: the narrow argv
-// of Windows holds them in the ANSI code page and loses every character it lacks.
-std::vector<std::string> WideArguments();
 
 // The console shows the UTF-8 that the program writes; redirected output gets the same bytes.
 void UseUtf8Console();

@@ -34,6 +34,7 @@
 #include <utility>
 
 #include "app/ConversionEngine.h"
+#include "app/FormRules.h"
 #include "app/Settings.h"
 #include "util/Func2.h"
 
@@ -41,24 +42,14 @@ namespace velmora {
 
 namespace {
 
-constexpr int kClientWidth = 473;
-constexpr int kClientHeight = 457;
-constexpr int kFontPixels = 13;
-constexpr int kLogFontPixels = 12;
-
 // The window's own face first; elsewhere the Japanese gothic faces a Linux system usually has
 // (IPAGothic comes with fonts-ipafont-gothic).
 constexpr const char* kGothicFamilies[] = {
-    "ＭＳ ゴシック",         "MS Gothic",        "IPAGothic",          "IPAゴシック", "IPAexGothic",
-    "Noto Sans Mono CJK JP", "Noto Sans CJK JP", "Source Han Sans JP", "VL Gothic",   "TakaoGothic",
+    kFontFace,          "MS Gothic",          "IPAGothic",
+    "IPAゴシック",      "IPAexGothic",        "Noto Sans Mono CJK JP",
+    "Noto Sans CJK JP", "Source Han Sans JP", "VL Gothic",
+    "TakaoGothic",
 };
-
-constexpr const char* kOpenTitle = "変換元ファイルを指定";
-constexpr const char* kSettingsNotSaved = "設定ファイルを保存できません。\r\n";
-constexpr const char* kUnsupportedNote = "対応していないファイルです";
-constexpr int kNoteMilliseconds = 4000;
-constexpr const char* kStatusText =
-    "※保存先フォルダに同じ名前のファイルが存在する場合は名前に枝番が付きます";
 
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
@@ -74,19 +65,6 @@ QString GothicFamily() {
         if (families.contains(Q(name))) return Q(name);
     }
     return {};
-}
-
-std::vector<TOpenFilter> OpenFilters() {
-    return {
-        {"Jw_cad ファイル(*.jw?)", {"*.jww", "*.jwc", "*.jws", "*.jwk"}},
-        {"Jw_cad 図面ファイル", {"*.jww", "*.jwc"}},
-        {"Jw_cad 図面ファイル(win)", {"*.jww"}},
-        {"Jw_cad 図面ファイル(dos)", {"*.jwc"}},
-        {"Jw_cad 図形ファイル", {"*.jws", "*.jwk"}},
-        {"Jw_cad 図形ファイル(win)", {"*.jws"}},
-        {"Jw_cad 図形ファイル(dos)", {"*.jwk"}},
-        {"全てのファイル(*.*)", {"*"}},
-    };
 }
 
 std::vector<std::string> LocalFiles(const QMimeData* mime) {
@@ -344,10 +322,12 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::KeepOnScreen() {
-    const QRect frame(state_.Fm1x, state_.Fm1y, std::max(state_.Fm1w, 1), std::max(state_.Fm1h, 1));
+    std::vector<TScreenRect> screens;
     for (const QScreen* screen : QGuiApplication::screens()) {
-        if (screen->geometry().intersects(frame)) return;
+        const QRect g = screen->geometry();
+        screens.push_back({g.x(), g.y(), g.width(), g.height()});
     }
+    if (FrameOnSomeScreen({state_.Fm1x, state_.Fm1y, state_.Fm1w, state_.Fm1h}, screens)) return;
     if (const QScreen* primary = QGuiApplication::primaryScreen()) {
         move(primary->availableGeometry().topLeft());
     }
@@ -393,17 +373,12 @@ void TForm1::ButtonFl1Click() {
 
 void TForm1::Label3Click() {
     if (Running() || !batch_) return;
-    TOpenDialogRequest request;
-    request.Title = kOpenTitle;
-    request.InitialFolder = Label1->text().toStdString();
-    request.Filters = OpenFilters();
-    request.FilterIndex = state_.Fidx;
-    const std::optional<TOpenDialogResult> chosen = dialogs_.OpenFiles(this, request);
+    state_.Label1 = Label1->text().toStdString();
+    const std::optional<TOpenDialogResult> chosen =
+        dialogs_.OpenFiles(this, OpenDialogRequest(state_));
     if (!chosen) return;
-    if (!chosen->Files.empty()) {
-        Label1->setText(Q(AddPathDelimiter(ExtractFilePath(chosen->Files.front()))));
-    }
-    state_.Fidx = chosen->FilterIndex;
+    AcceptOpenDialog(*chosen, state_);
+    Label1->setText(Q(state_.Label1));
     RunIntake(chosen->Files);
 }
 
@@ -413,7 +388,7 @@ void TForm1::RunIntake(const std::vector<std::string>& names) {
     // (FormTextsChanged), so what the user changes while it runs stays.
     ControlsToState(state_);
     const TRunReport report = batch_->Intake(names);
-    if (report.End == TRunEnd::NotStarted && !names.empty()) ShowStatus(kUnsupportedNote);
+    if (SaysUnsupported(names, report)) ShowStatus(kUnsupportedNote);
     if (batch_->SettingsSaveFailed) WarnSettingsNotSaved();
     if (closePending_) {
         closePending_ = false;

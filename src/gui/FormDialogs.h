@@ -5,27 +5,11 @@
 #include <utility>
 #include <vector>
 
+#include "app/FormRules.h"
+
 class QWidget;
 
 namespace velmora {
-
-// One entry of the open dialog's filter list: the caption the user sees and its patterns.
-struct TOpenFilter {
-    std::string Caption;
-    std::vector<std::string> Patterns;
-};
-
-struct TOpenDialogRequest {
-    std::string Title;
-    std::string InitialFolder;
-    std::vector<TOpenFilter> Filters;
-    int FilterIndex = 1;  // 1-based; out of range selects the first
-};
-
-struct TOpenDialogResult {
-    std::vector<std::string> Files;  // full UTF-8 names, in the order the dialog gives them
-    int FilterIndex = 1;             // 1-based index of the filter selected at confirmation
-};
 
 // The window's modal dialogs. The message box and the folder browser are what the batch run
 // asks for through IPlatform; the open dialog is the window's own intake. Tests answer them
