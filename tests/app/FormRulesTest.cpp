@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "util/Func2.h"
+
 namespace velmora {
 namespace {
 
@@ -39,12 +41,13 @@ TEST(FormRulesTest, OpenDialogStartsWhereTheLastOneEnded) {
     EXPECT_EQ(request.Filters[0].Patterns.size(), 4u);
     EXPECT_EQ(request.Filters[7].Caption, "全てのファイル(*.*)");
 
-    AcceptOpenDialog({{"/plans/a.jww", "/other/b.jwc"}, 2}, st);
-    EXPECT_EQ(st.Label1, "/plans/");
+    const std::string plans = AddPathDelimiter("/plans");
+    AcceptOpenDialog({{plans + "a.jww", AddPathDelimiter("/other") + "b.jwc"}, 2}, st);
+    EXPECT_EQ(st.Label1, plans);
     EXPECT_EQ(st.Fidx, 2);
     // Nothing chosen: the folder stays.
     AcceptOpenDialog({{}, 5}, st);
-    EXPECT_EQ(st.Label1, "/plans/");
+    EXPECT_EQ(st.Label1, plans);
     EXPECT_EQ(st.Fidx, 5);
 }
 
