@@ -12,7 +12,14 @@
 #include <utility>
 
 #ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
 #include <process.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -74,8 +81,39 @@ std::string RejectReason(const std::string& src, const std::string& ext) {
     return "not a " + ext + " file";
 }
 
-// Creates path exclusively (it must not exist yet); false when it exists or cannot be made.
+// Creates path exclusively (it must not exist yet); false when it exists or cannot be made,
+// with err as errno tells it.
 bool CreateExclusive(const std::string& path, int& err) {
+#ifdef _WIN32
+    // The name goes to the system as UTF-16: a narrow name would be read in the ANSI code page.
+    const HANDLE h = CreateFileW(PathOf(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        switch (GetLastError()) {
+            case ERROR_FILE_EXISTS:
+            case ERROR_ALREADY_EXISTS:
+                err = EEXIST;
+                break;
+            case ERROR_PATH_NOT_FOUND:
+            case ERROR_FILE_NOT_FOUND:
+                err = ENOENT;
+                break;
+            case ERROR_DISK_FULL:
+            case ERROR_HANDLE_DISK_FULL:
+                err = ENOSPC;
+                break;
+            case ERROR_WRITE_PROTECT:
+                err = EROFS;
+                break;
+            default:
+                err = EACCES;
+                break;
+        }
+        return false;
+    }
+    CloseHandle(h);
+    return true;
+#else
     std::FILE* f = std::fopen(path.c_str(), "wbx");
     if (f == nullptr) {
         err = errno;
@@ -83,6 +121,7 @@ bool CreateExclusive(const std::string& path, int& err) {
     }
     std::fclose(f);
     return true;
+#endif
 }
 
 }  // namespace
@@ -102,11 +141,8 @@ std::string TempOutputName(const std::string& dst, unsigned counter) {
 
 bool RenameNoReplace(const std::string& from, const std::string& to) {
 #ifdef _WIN32
-    // Without the replace flag the move fails on an existing target.
-    std::error_code ec;
-    if (std::filesystem::exists(PathOf(to), ec)) return false;
-    std::filesystem::rename(PathOf(from), PathOf(to), ec);
-    return !ec;
+    // Without the replace flag the move fails on an existing target, atomically.
+    return MoveFileExW(PathOf(from).c_str(), PathOf(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
 #else
     // A hard link is made only when the name is free, atomically.
     if (link(from.c_str(), to.c_str()) != 0) return false;

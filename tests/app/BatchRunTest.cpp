@@ -148,8 +148,9 @@ class TFakeEngine : public IConversionEngine {
 class BatchRunTest : public ::testing::Test {
   protected:
     BatchRunTest() {
-        src_ = dir_.File("src/");
-        out_ = dir_.File("out/");
+        // Japanese folder names: every file operation must take them as UTF-8.
+        src_ = dir_.File("図面/");
+        out_ = dir_.File("出力/");
         MakeFolder(src_);
         MakeFolder(out_);
         state_.SetRadioButtonFl(4, true);
