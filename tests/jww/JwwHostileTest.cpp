@@ -98,6 +98,32 @@ TEST(JwwHostile, EveryPrefixFailsCleanly) {
     }
 }
 
+// A prefix keeps every line that lies wholly inside it, in order, and none that is cut.
+TEST(JwwHostile, EveryPrefixKeepsTheLinesWhollyInsideIt) {
+    for (int32_t v : {350, 700}) {
+        SCOPED_TRACE(v);
+        // Where each line ends: the stream of k lines is longer than the empty one by exactly
+        // the bytes of those k lines, which follow the two-byte count.
+        std::vector<size_t> ends;
+        TJwwWriter w(v);
+        const size_t empty = w.ObjectStreamBytes().size();
+        for (int k = 0; k < 4; ++k) {
+            w.AddLine(Line(k, k + 1, k + 2, k + 3));
+            ends.push_back(w.ObjectStreamOffset() + 2 + w.ObjectStreamBytes().size() - empty);
+        }
+        const std::string full = w.Bytes();
+        TReader d;
+        for (size_t n = w.ObjectStreamOffset(); n < full.size(); ++n) {
+            ASSERT_FALSE(d.FileInBytes(FreshBuffer(std::string_view(full).substr(0, n)))) << n;
+            const auto whole =
+                std::count_if(ends.begin(), ends.end(), [n](size_t e) { return e <= n; });
+            ASSERT_EQ(d.EntLineN, whole) << n;
+            for (int i = 0; i < d.EntLineN; ++i)
+                ASSERT_EQ(d.EntLine[static_cast<size_t>(i)].end_y, i + 3) << n;
+        }
+    }
+}
+
 TEST(JwwHostile, PatchedBytesNeverBreakTheReader) {
     const TJwwWriter w = SmallDrawing(700);
     const std::string full = w.Bytes();
