@@ -18,6 +18,9 @@ if [ -n "$missing" ]; then
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $missing
 fi
 
+# Emscripten's JavaScript optimizer needs acorn, which Debian keeps where only its own node looks.
+export NODE_PATH="${NODE_PATH:+$NODE_PATH:}/usr/share/nodejs"
+
 emcmake cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF -DVELMORA_GUI=OFF
 cmake --build "$build" -j2 --target velmora-web
 

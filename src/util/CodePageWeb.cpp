@@ -22,7 +22,7 @@ EM_JS(int, DecodeShiftJis, (const char* data, int size), {
             text = null;
         }
     }
-    if (text == = null) {
+    if (text == null) {
         const parts = [];
         let i = 0;
         while (i < size) {
@@ -30,14 +30,14 @@ EM_JS(int, DecodeShiftJis, (const char* data, int size), {
             const lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
             const len = lead && i + 1 < size ? 2 : 1;
             let ch = null;
-            if (b != = 0x80 && !(lead&& len == = 1)) {
+            if (b != 0x80 && !(lead&& len == 1)) {
                 try {
                     ch = fatal.decode(bytes.subarray(i, i + len));
                 } catch (e) {
                     ch = null;
                 }
             }
-            if (ch == = null) {
+            if (ch == null) {
                 parts.push(String.fromCharCode(0xFFFD));
                 i += 1;
             } else {
