@@ -35,5 +35,5 @@ jsm=web/node_modules/three/examples/jsm
 mkdir -p "$dist"/addons/controls "$dist"/addons/loaders "$dist"/addons/utils
 cp $jsm/controls/OrbitControls.js "$dist"/addons/controls/
 cp $jsm/loaders/GLTFLoader.js "$dist"/addons/loaders/
-cp $jsm/utils/BufferGeometryUtils.js "$dist"/addons/utils/
+cp $jsm/utils/BufferGeometryUtils.js $jsm/utils/SkeletonUtils.js "$dist"/addons/utils/
 echo "web/dist: $(du -sk "$dist" | cut -f1) KiB"

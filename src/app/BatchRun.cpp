@@ -101,8 +101,9 @@ std::string TempOutputName(const std::string& dst, unsigned counter) {
 }
 
 bool RenameNoReplace(const std::string& from, const std::string& to) {
-#ifdef _WIN32
-    // Without the replace flag the move fails on an existing target.
+#if defined(_WIN32) || defined(__EMSCRIPTEN__)
+    // Without the replace flag the move fails on an existing target. The browser's in-memory
+    // files know no hard links; nothing else writes there while the run does.
     std::error_code ec;
     if (std::filesystem::exists(PathOf(to), ec)) return false;
     std::filesystem::rename(PathOf(from), PathOf(to), ec);

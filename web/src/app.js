@@ -132,8 +132,13 @@ async function convert(files) {
   worker.postMessage({ files: list, settings: readSettings() }, list.map((f) => f.bytes));
 }
 
-$('files').addEventListener('change', (e) => convert([...e.target.files]));
-$('folder').addEventListener('change', (e) => convert([...e.target.files]));
+// The inputs are emptied after each choice, so that choosing the same files again converts them again.
+for (const id of ['files', 'folder']) {
+  $(id).addEventListener('change', (e) => {
+    convert([...e.target.files]);
+    e.target.value = '';
+  });
+}
 
 // A dropped folder is walked for the files in it.
 async function entryFiles(entry) {
@@ -174,3 +179,8 @@ $('zip').addEventListener('click', () => {
 });
 $('dark').addEventListener('change', (e) => preview.setDark(e.target.checked));
 $('fit').addEventListener('click', () => preview.fit());
+worker.onerror = (e) => {
+  console.error('worker: ' + (e.message || e));
+  addLog('変換できません: ' + (e.message || e));
+  running = false;
+};

@@ -47,6 +47,7 @@ export class Preview {
       });
     }
     this.root = gltf.scene;
+    this.parser = gltf.parser;
     this.scene.add(this.root);
     let segments = 0;
     let faces = 0;
@@ -79,7 +80,10 @@ export class Preview {
         layer.visible = box.checked;
         this.render();
       });
-      label.append(box, layer.name);
+      // The loader makes names safe for animation paths (spaces become "_"): show the file's own.
+      const ref = this.parser.associations.get(layer);
+      const own = ref && ref.nodes !== undefined ? this.parser.json.nodes[ref.nodes].name : layer.name;
+      label.append(box, own);
       li.appendChild(label);
       this.layerList.appendChild(li);
     }
