@@ -283,6 +283,12 @@ TRunReport TBatchRun::RunProc() {
         } else {
             ++report.Failed;
         }
+        // The file the stop abandoned is the last one: say why, even when no other follows.
+        if (result.Stopped) {
+            platform_.AddLog(kEscapeLine);
+            report.End = TRunEnd::Escaped;
+            break;
+        }
         platform_.ProcessEvents();
     }
     engine_.Fig3DClear();
@@ -397,6 +403,7 @@ TFileResult TBatchRun::RunProc1(const std::string& src, const std::string& dst) 
     if (!renamed || !FileThere(dst)) {
         r.Result = kFailed;
         if (r.Reason.empty()) r.Reason = "no output was written";
+        r.Stopped = stopRequested_;
     }
     return r;
 }

@@ -38,6 +38,7 @@ struct TFileResult {
     std::string Error;     // the text shown when EndsRun
     std::string Reason;    // why a file failed, for a front end that tells more than the log
     TDamage Damage;        // set when the file was converted only in part
+    bool Stopped = false;  // a stop asked for during the file abandoned it
 };
 
 // The note the log appends to "変換完了" for a file converted only in part; empty otherwise.

@@ -84,6 +84,18 @@ struct TEnkoMap {
     }
 };
 
+// True when the map takes the source ellipse to a circle (a circle turned, mirrored or scaled
+// alike in both axes). Every parameter is then a major axis, and a search would settle on
+// whichever one rounding favours, which differs from one math library to the next; the
+// source's own axis, carried along by the map, is the one the drawing means.
+bool ImageIsCircle(const TEnkoMap& map) {
+    const double n1 = map.m11 * map.m11 + map.m21 * map.m21;
+    const double n2 = map.m12 * map.m12 + map.m22 * map.m22;
+    const double dot = map.m11 * map.m12 + map.m21 * map.m22;
+    const double tolerance = 1e-12 * std::max(n1, n2);
+    return std::fabs(n1 - n2) <= tolerance && std::fabs(dot) <= tolerance;
+}
+
 // Parameter of the major axis of the image ellipse: a coarse pass over the half turn, then
 // fifteen passes each ten times finer around the best so far. The radius is flat at its
 // maximum, so comparing radii leaves the parameter uncertain by about 1e-8; where the slope
@@ -165,7 +177,7 @@ void AffineEnko(const TBlockMatrix& m, TEntJwwEnko& e) {
     const bool uniform = std::fabs(std::fabs(m.b1) - std::fabs(m.b4)) <= kTiny &&
                          std::fabs(m.b2) <= kTiny && std::fabs(m.b3) <= kTiny;
     const TEnkoMap map(m, e);
-    const double major = uniform ? 0.0 : MajorAxisParameter(map);
+    const double major = uniform || ImageIsCircle(map) ? 0.0 : MajorAxisParameter(map);
 
     double mx = 0, my = 0;
     map.At(major, mx, my);

@@ -80,6 +80,7 @@ class TFakeEngine : public IConversionEngine {
         }
         bool FileIn(const std::string& src) override {
             Engine->Trace.push_back("FileIn" + Ext);
+            if (Engine->OnFileIn) Engine->OnFileIn();
             Engine->Loaded = ReadBytes(U8(src));
             return false;
         }
@@ -106,6 +107,7 @@ class TFakeEngine : public IConversionEngine {
     std::string Fig;  // stands for the primitive list: kept until Fig3DClear
     TSaveResult Save = TSaveResult::Written;
     std::vector<TConvertSettings> SettingsSeen;
+    std::function<void()> OnFileIn;
 
     void AddKind(const std::string& ext, bool accept = true) {
         auto k = std::make_unique<TKind>();
@@ -570,6 +572,18 @@ TEST_F(BatchRunTest, EscapeTappedDuringAFileStopsBeforeTheNextAndProgressIsShown
     platform_.OnProcessEvents = nullptr;
     run_.RequestStop();
     EXPECT_EQ(run_.Intake({a}).End, TRunEnd::Finished);
+}
+
+TEST_F(BatchRunTest, StopDuringTheLastFileAbandonsItAndSaysWhy) {
+    state_.Edit3 = "1";
+    engine_.OnFileIn = [&] { run_.RequestStop(); };
+    const std::string a = Source("a.jww");
+    const TRunReport r = run_.Intake({a});
+    EXPECT_EQ(r.End, TRunEnd::Escaped);
+    EXPECT_EQ(r.Failed, 1);
+    EXPECT_EQ(platform_.Log, (std::vector<std::string>{a, "→ " + out_ + "a.dae", "　…… 変換失敗",
+                                                       "[ESC]を押しましたので中断します。"}));
+    EXPECT_TRUE(std::filesystem::is_empty(U8(out_)));
 }
 
 TEST(AppPaths, FromProgramFile) {

@@ -174,6 +174,27 @@ TEST(JwwBlockEnko, QuarterArcMirroredStaysCounterClockwise) {
     EXPECT_NEAR(r.dHenpeiRitsu, 1, 1e-12);
 }
 
+// A circle has no axis of its own to find: turned with its insert it keeps its start where the
+// insert turns it, whatever the rounding of the math library.
+TEST(JwwBlockEnko, TurnedCircleFollowsTheInsertRotation) {
+    const struct {
+        double sx, sy, rot;
+    } cases[] = {{1, 1, 0.7}, {2.5, 2.5, 1.9}, {-1, 1, 0.4}, {1, 1, -2.2}, {3, -3, 3.0}};
+    for (const auto& c : cases) {
+        const TScene s = PlaceOne(Arc(10, 1, 0.25, 0, 2 * kPi, true), c.sx, c.sy, c.rot);
+        const TEntJwwEnko& r = s.ents.EntEnko[0];
+        // The point the source starts at, carried by the insert, is where the image starts.
+        double gx = 0, gy = 0;
+        ArcPoint(r, r.radKaishiKaku, gx, gy);
+        const double ux = std::cos(0.25) * c.sx, uy = std::sin(0.25) * c.sy;
+        const double ex = ux * std::cos(c.rot) - uy * std::sin(c.rot);
+        const double ey = ux * std::sin(c.rot) + uy * std::cos(c.rot);
+        EXPECT_NEAR(gx - r.start_x, 10 * ex, 1e-9) << c.rot;
+        EXPECT_NEAR(gy - r.start_y, 10 * ey, 1e-9) << c.rot;
+        EXPECT_NEAR(r.dHenpeiRitsu, 1, 1e-12);
+    }
+}
+
 TEST(JwwBlockEnko, UniformScaleKeepsFlatteningAndAddsRotationToTilt) {
     const TEntJwwEnko e = Arc(10, 0.5, 0.3, 0, 2 * kPi, true);
     const TScene a = PlaceOne(e, 3, 3, 0);
