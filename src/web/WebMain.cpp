@@ -6,33 +6,35 @@
 #include <emscripten/emscripten.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/BatchRun.h"
 #include "app/ConversionEngine.h"
 #include "app/FormState.h"
+#include "util/CodePage.h"
 #include "util/Func2.h"
+#include "web/Cp932Table.h"
 
 EM_JS(void, PostLog, (const char* line), { Module.onLog(UTF8ToString(line)); });
 EM_JS(void, PostProgress, (const char* text), { Module.onProgress(UTF8ToString(text)); });
 EM_JS(void, PostMessage, (const char* text), { Module.onMessage(UTF8ToString(text)); });
-EM_JS(void, PostPreview, (const char* output, const char* preview),
-      { Module.onPreview(UTF8ToString(output), UTF8ToString(preview)); });
+// The page's stop button, seen between files: a shared flag when the page is cross-origin
+// isolated (the worker is busy in the run and takes no message until it ends).
+EM_JS(bool, StopAsked, (), { return !!Module.stopFlag && Atomics.load(Module.stopFlag, 0) != 0; });
 
 namespace {
-
-constexpr const char* kOutFolder = "/out/";
-constexpr const char* kPreviewFolder = "/preview/";
 
 class TWebPlatform final : public velmora::IPlatform {
   public:
     std::string ProgramFolder() override { return "/"; }
     std::string DesktopFolder() override { return {}; }
     std::string DocumentsFolder() override { return {}; }
-    bool EscapeDown() override { return false; }
+    bool EscapeDown() override { return StopAsked(); }
     void ShowMessage(const std::string& text) override { PostMessage(text.c_str()); }
     std::optional<std::string> BrowseForFolder(const std::string&, const std::string&) override {
         return std::nullopt;
@@ -42,49 +44,6 @@ class TWebPlatform final : public velmora::IPlatform {
     void AddLog(const std::string& line) override { PostLog(line.c_str()); }
     void ShowLogPage() override {}
     void Progress(const std::string& text) override { PostProgress(text.c_str()); }
-};
-
-// The engine with one addition: every document also gets a binary glTF beside it in the
-// preview folder (the same primitive list, written a second time), which the page shows.
-class TPreviewEngine final : public velmora::IConversionEngine {
-  public:
-    explicit TPreviewEngine(std::unique_ptr<velmora::IConversionEngine> inner)
-        : inner_(std::move(inner)) {}
-
-    velmora::IFileKind* Kind(const std::string& extLower) override {
-        return inner_->Kind(extLower);
-    }
-    void SetSettings(const velmora::TConvertSettings& settings) override {
-        settings_ = settings;
-        inner_->SetSettings(settings);
-    }
-    velmora::TSaveResult SaveDae(const std::string& dst, std::string& error) override {
-        const velmora::TSaveResult r = inner_->SaveDae(dst, error);
-        if (r != velmora::TSaveResult::Written) return r;
-        // The run writes under a temporary name and renames afterwards; the page learns the
-        // final name from the log and pairs it with this preview by order.
-        std::string preview = dst;
-        if (settings_.Format != velmora::TOutputFormat::Glb) {
-            velmora::TConvertSettings glb = settings_;
-            glb.Format = velmora::TOutputFormat::Glb;
-            inner_->SetSettings(glb);
-            std::string ignored;
-            preview = kPreviewFolder + velmora::IntToText(++count_) + ".glb";
-            if (inner_->SaveDae(preview, ignored) != velmora::TSaveResult::Written) preview.clear();
-            inner_->SetSettings(settings_);
-        } else {
-            preview.clear();  // the output itself
-        }
-        PostPreview(dst.c_str(), preview.c_str());
-        return r;
-    }
-    void FreeAll() override { inner_->FreeAll(); }
-    void Fig3DClear() override { inner_->Fig3DClear(); }
-
-  private:
-    std::unique_ptr<velmora::IConversionEngine> inner_;
-    velmora::TConvertSettings settings_;
-    int count_ = 0;
 };
 
 // "key=value" lines into the form state; unknown keys are ignored, missing ones keep the
@@ -119,33 +78,43 @@ void ApplySettings(const std::string& text, velmora::TFormState& f) {
 
 struct TWebApp {
     TWebPlatform platform;
-    TPreviewEngine engine{velmora::MakeConversionEngine("/tmp/velmora/")};
+    std::unique_ptr<velmora::IConversionEngine> engine{
+        velmora::MakeConversionEngine("/tmp/velmora/")};
 };
 
 }  // namespace
 
 extern "C" {
 
-// Converts the files (one name per line) into /out/ with the settings (key=value lines).
+// Converts the files (one name per line) into the folder with the settings (key=value lines).
 // Returns the number of files that failed; the log and the outputs reach the page as they
-// come.
-EMSCRIPTEN_KEEPALIVE int velmora_run(const char* settings, const char* files) {
+// come. The page's 3D view asks for a glTF of a COLLADA output only when it shows it, by a
+// second run of the one file.
+EMSCRIPTEN_KEEPALIVE int velmora_run(const char* settings, const char* files, const char* folder) {
     static TWebApp app;  // one engine for the page's life, as the window keeps one
     std::error_code ec;
     std::filesystem::create_directories("/tmp/velmora", ec);
-    std::filesystem::create_directories(kOutFolder, ec);
-    std::filesystem::create_directories(kPreviewFolder, ec);
+    std::filesystem::create_directories(folder, ec);
     velmora::TFormState state;
     ApplySettings(settings, state);
     state.SetRadioButtonFl(4, true);
-    state.EditFl1 = kOutFolder;
+    state.EditFl1 = folder;
     std::vector<std::string> names;
     std::istringstream in(files);
     std::string name;
     while (std::getline(in, name))
         if (!name.empty()) names.push_back(name);
-    velmora::TBatchRun run(app.platform, app.engine, state, "");
+    velmora::TBatchRun run(app.platform, *app.engine, state, "");
     const velmora::TRunReport report = run.Intake(names);
     return report.Failed;
+}
+
+// Writes the decode table of code page 932 (Cp932Table.h) to /cp932.txt, for the comparison with
+// the native route; returns 0 when written.
+EMSCRIPTEN_KEEPALIVE int velmora_cp932_table() {
+    std::ofstream out("/cp932.txt", std::ios::binary);
+    out << velmora::Cp932DecodeTable(
+        [](std::string_view bytes) { return velmora::Cp932ToUtf8(bytes); });
+    return out.good() ? 0 : 1;
 }
 }

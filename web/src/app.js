@@ -47,7 +47,10 @@ function readSettings() {
 form.addEventListener('change', () => localStorage.setItem(KEY, JSON.stringify(readSettings())));
 loadSettings();
 
-const worker = new Worker('./worker.js', { type: 'module' });
+let worker = null;
+let stopFlag = null; // shared with the worker when the page is cross-origin isolated
+let runSettings = null;
+let wanted = null; // the output whose preview is asked for
 const log = $('log');
 
 function addLog(line) {
@@ -62,7 +65,7 @@ function baseName(path) {
   return path.slice(path.lastIndexOf('/') + 1);
 }
 
-worker.onmessage = ({ data }) => {
+function onWorkerMessage({ data }) {
   switch (data.type) {
     case 'log': {
       const li = addLog(data.line);
@@ -81,7 +84,11 @@ worker.onmessage = ({ data }) => {
       const lines = lastFileLine || [];
       const result = log.lastChild;
       if (!data.bytes) break;
-      const entry = { name: baseName(data.output), bytes: data.bytes, preview: data.preview };
+      // A glTF output is its own preview; a COLLADA one gets its glTF when first shown.
+      const entry = {
+        name: baseName(data.output), output: data.output, input: data.input, bytes: data.bytes,
+        preview: Number(runSettings.ComboBox3) === 2 ? data.bytes : null,
+      };
       outputs.push(entry);
       const a = document.createElement('a');
       a.href = URL.createObjectURL(new Blob([data.bytes]));
@@ -96,11 +103,19 @@ worker.onmessage = ({ data }) => {
         l.title = 'プレビュー';
         l.addEventListener('click', () => show(entry));
       }
-      if (entry.preview) show(entry);
+      break;
+    }
+    case 'preview': {
+      const entry = outputs.find((o) => o.output === data.output);
+      if (!entry || !data.bytes) break;
+      entry.preview = data.bytes;
+      if (entry === wanted) show(entry);
       break;
     }
     case 'done':
       running = false;
+      $('stop').disabled = true;
+      if (outputs.length) show(outputs[outputs.length - 1]);
       $('progressText').textContent = '';
       $('zip').disabled = outputs.length === 0;
       document.body.dataset.runMs = String(data.ms);
@@ -109,17 +124,36 @@ worker.onmessage = ({ data }) => {
     default:
       break;
   }
-};
-
-function show(entry) {
-  if (entry.preview) preview.show(entry.preview, entry.name);
 }
+
+async function show(entry) {
+  wanted = entry;
+  if (!entry.preview) {
+    worker.postMessage({ type: 'preview', input: entry.input, output: entry.output, settings: runSettings });
+    return;
+  }
+  await preview.show(entry.preview, entry.name);
+  document.body.dataset.preview = entry.name;
+}
+
+function startWorker() {
+  worker = new Worker('./worker.js', { type: 'module' });
+  worker.onmessage = onWorkerMessage;
+  worker.onerror = (e) => {
+    console.error('worker: ' + (e.message || e));
+    addLog('変換できません: ' + (e.message || e));
+    running = false;
+  };
+}
+startWorker();
 
 async function convert(files) {
   const taken = files.filter((f) => INPUT.test(f.name));
   if (running || taken.length === 0) return;
   running = true;
   document.body.dataset.state = 'running';
+  delete document.body.dataset.preview;
+  $('stop').disabled = false;
   total = taken.length;
   done = 0;
   outputs.length = 0;
@@ -129,7 +163,10 @@ async function convert(files) {
   $('progress').max = total;
   $('progress').value = 0;
   const list = await Promise.all(taken.map(async (f) => ({ name: f.name, bytes: await f.arrayBuffer() })));
-  worker.postMessage({ files: list, settings: readSettings() }, list.map((f) => f.bytes));
+  runSettings = readSettings();
+  // Without cross-origin isolation the worker cannot see a flag during the run: the stop ends it.
+  stopFlag = self.crossOriginIsolated ? new Int32Array(new SharedArrayBuffer(4)) : null;
+  worker.postMessage({ files: list, settings: runSettings, stop: stopFlag }, list.map((f) => f.bytes));
 }
 
 // The inputs are emptied after each choice, so that choosing the same files again converts them again.
@@ -179,8 +216,18 @@ $('zip').addEventListener('click', () => {
 });
 $('dark').addEventListener('change', (e) => preview.setDark(e.target.checked));
 $('fit').addEventListener('click', () => preview.fit());
-worker.onerror = (e) => {
-  console.error('worker: ' + (e.message || e));
-  addLog('変換できません: ' + (e.message || e));
+$('stop').addEventListener('click', () => {
+  if (!running) return;
+  if (stopFlag) {
+    Atomics.store(stopFlag, 0, 1); // the run stops before its next file and logs so
+    return;
+  }
+  worker.terminate();
+  startWorker();
+  addLog('中止しました');
   running = false;
-};
+  $('stop').disabled = true;
+  $('progressText').textContent = '';
+  $('zip').disabled = outputs.length === 0;
+  document.body.dataset.state = 'done';
+});

@@ -1,10 +1,13 @@
 // Runs the converter off the page's thread, so the page stays responsive during a run.
 // Files arrive as bytes, are converted in memory and go back as bytes: nothing leaves the
-// machine.
+// machine. The module is compiled once, when the worker starts, and serves every run.
 import createVelmora from './velmora.mjs';
 
 let current = null; // the file whose lines are being logged
+let input = null; // the input of the file being logged
+let previewing = null; // set while a preview is made: its lines are not the user's log
 const pending = []; // messages that wait for the module
+let mod = null;
 
 function readOutput(FS, path) {
   try {
@@ -30,35 +33,37 @@ function clearFolder(FS, dir) {
 
 const ready = createVelmora({
   onLog(line) {
+    if (previewing) {
+      if (line.startsWith('→ ')) previewing.outputs.push(line.slice(2));
+      return;
+    }
     postMessage({ type: 'log', line });
-    if (line.startsWith('→ ')) {
-      current = { output: line.slice(2), preview: null };
+    if (line.startsWith('/in/')) {
+      input = line;
+    } else if (line.startsWith('→ ')) {
+      current = { output: line.slice(2), input };
     } else if (line.startsWith('　…… ') && current) {
-      const FS = mod.FS;
-      const bytes = readOutput(FS, current.output);
-      let preview = null;
-      if (bytes && current.preview !== null) {
-        preview = current.preview === '' ? bytes.slice() : readOutput(FS, current.preview);
-      }
-      const msg = { type: 'output', output: current.output, bytes, preview };
-      const transfer = [bytes, preview].filter((b) => b).map((b) => b.buffer);
-      postMessage(msg, transfer);
+      const bytes = readOutput(mod.FS, current.output);
+      postMessage({ type: 'output', output: current.output, input: current.input, bytes }, bytes ? [bytes.buffer] : []);
       current = null;
     }
   },
   onProgress(text) {
-    postMessage({ type: 'progress', text });
+    if (!previewing) postMessage({ type: 'progress', text });
   },
   onMessage(text) {
-    postMessage({ type: 'message', text });
-  },
-  onPreview(output, preview) {
-    if (current) current.preview = preview;
+    if (!previewing) postMessage({ type: 'message', text });
   },
 });
-let mod = null;
 
-function run({ files, settings }) {
+function settingsText(settings) {
+  return Object.entries(settings)
+    .map(([k, v]) => k + '=' + v)
+    .join('\n');
+}
+
+// The inputs stay in /in until the next run, for the previews of their outputs.
+function run({ files, settings, stop }) {
   const FS = mod.FS;
   for (const dir of ['/in', '/out', '/preview']) {
     clearFolder(FS, dir);
@@ -72,23 +77,44 @@ function run({ files, settings }) {
     FS.writeFile(path, new Uint8Array(f.bytes));
     return path;
   });
-  const text = Object.entries(settings)
-    .map(([k, v]) => k + '=' + v)
-    .join('\n');
+  mod.stopFlag = stop || null;
+  input = null;
   const start = performance.now();
-  const failed = mod.ccall('velmora_run', 'number', ['string', 'string'], [text, names.join('\n')]);
+  const failed = mod.ccall('velmora_run', 'number', ['string', 'string', 'string'], [settingsText(settings), names.join('\n'), '/out/']);
   const ms = performance.now() - start;
-  clearFolder(FS, '/in');
   postMessage({ type: 'done', failed, ms });
 }
 
+// A glTF of one input with the run's settings, for the 3D view of a COLLADA output.
+// An input with branches has several outputs: the one of the same name is taken.
+function preview({ input: path, output, settings }) {
+  const FS = mod.FS;
+  clearFolder(FS, '/preview');
+  previewing = { outputs: [] };
+  mod.stopFlag = null;
+  try {
+    mod.ccall('velmora_run', 'number', ['string', 'string', 'string'], [settingsText({ ...settings, ComboBox3: 2 }), path, '/preview/']);
+  } finally {
+    const stem = (p) => p.slice(p.lastIndexOf('/') + 1).replace(/\.[^.]*$/, '');
+    const made = previewing.outputs.find((p) => stem(p) === stem(output)) || previewing.outputs[0];
+    const bytes = made ? readOutput(FS, made) : null;
+    previewing = null;
+    postMessage({ type: 'preview', output, bytes }, bytes ? [bytes.buffer] : []);
+  }
+}
+
+function handle(data) {
+  if (data.type === 'preview') preview(data);
+  else run(data);
+}
+
 onmessage = (e) => {
-  if (mod) run(e.data);
+  if (mod) handle(e.data);
   else pending.push(e.data);
 };
 
 ready.then((m) => {
   mod = m;
   postMessage({ type: 'ready' });
-  while (pending.length) run(pending.shift());
+  while (pending.length) handle(pending.shift());
 });
