@@ -113,8 +113,22 @@ onmessage = (e) => {
   else pending.push(e.data);
 };
 
+// The in-memory file system grows a file by an eighth at a time past 1 MiB and copies it each
+// time, so a document of 60 MB would be copied some thirty times over: doubling keeps writing
+// it linear.
+function growFilesByDoubling(FS) {
+  const memfs = FS.lookupPath('/').node.mount.type;
+  const expand = memfs.expandFileStorage;
+  if (typeof expand !== 'function') return;
+  memfs.expandFileStorage = (node, want) => {
+    const have = node.contents ? node.contents.length : 0;
+    expand(node, have >= want ? want : Math.max(want, have * 2));
+  };
+}
+
 ready.then((m) => {
   mod = m;
+  growFilesByDoubling(m.FS);
   postMessage({ type: 'ready' });
   while (pending.length) handle(pending.shift());
 });
