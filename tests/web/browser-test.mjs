@@ -57,11 +57,12 @@ const server = http.createServer((req, res) => {
       res.end();
       return;
     }
-    // Cross-origin isolated, so that the stop button reaches the worker during a run.
+    // Cross-origin isolated, so that the stop button reaches the worker during a run; "/?plain"
+    // is the page as a plain static server gives it.
+    const isolated = !req.url.includes('?plain');
     res.writeHead(200, {
       'Content-Type': types[path.extname(file)] || 'application/octet-stream',
-      'Cross-Origin-Opener-Policy': 'same-origin',
-      'Cross-Origin-Embedder-Policy': 'require-corp',
+      ...(isolated ? { 'Cross-Origin-Opener-Policy': 'same-origin', 'Cross-Origin-Embedder-Policy': 'require-corp' } : {}),
     });
     res.end(fs.readFileSync(file));
   });
@@ -254,10 +255,12 @@ for (const file of [largest, plan]) {
   }
 }
 
-// The stop button: pressed as the run starts, the run ends before its next file and says so.
-{
+// The stop button, pressed as the run starts. Cross-origin isolated, the run ends before its next
+// file and says so; otherwise the worker is ended at once and a new one takes the next run.
+async function stopRun(page, isolated) {
   await page.select('#ComboBox3', '0');
   await page.evaluate(() => document.getElementById('settings').dispatchEvent(new Event('change')));
+  check(await page.evaluate(() => self.crossOriginIsolated) === isolated, `stop: the page is ${isolated ? 'not ' : ''}isolated`);
   const input = await page.$('#files');
   await input.uploadFile(plan, ...paths);
   await page.waitForFunction(() => !document.getElementById('stop').disabled, { timeout: 60000 });
@@ -267,8 +270,21 @@ for (const file of [largest, plan]) {
     lines: [...document.querySelectorAll('#log li')].map((li) => li.textContent),
     outs: document.querySelectorAll('#downloads a').length,
   }));
-  check(r.outs < paths.length + 1 && r.lines[r.lines.length - 1] === '[ESC]を押しましたので中断します。',
-    `stop: ${r.outs} outputs, log ends with ${JSON.stringify(r.lines.slice(-1))}`);
+  const last = isolated ? '[ESC]を押しましたので中断します。' : '中止しました';
+  check(r.outs < paths.length + 1 && r.lines[r.lines.length - 1] === last,
+    `stop (${isolated ? 'isolated' : 'plain'}): ${r.outs} outputs, log ends with ${JSON.stringify(r.lines.slice(-1))}`);
+  await input.uploadFile(paths[0]);
+  await page.waitForFunction(() => document.body.dataset.state === 'done', { timeout: 60000 });
+  const after = await page.evaluate(() => document.querySelectorAll('#downloads a').length);
+  check(after === 1, `stop (${isolated ? 'isolated' : 'plain'}): the next run gives ${after} outputs`);
+}
+await stopRun(page, true);
+{
+  const plain = await browser.newPage();
+  plain.on('pageerror', (e) => check(false, 'page error: ' + e.message));
+  await plain.goto(origin + '/?plain', { waitUntil: 'load' });
+  await stopRun(plain, false);
+  await plain.close();
 }
 fs.rmSync(work, { recursive: true, force: true });
 
