@@ -51,6 +51,7 @@ let worker = null;
 let stopFlag = null; // shared with the worker when the page is cross-origin isolated
 let runSettings = null;
 let wanted = null; // the output whose preview is asked for
+let runs = 0; // counts runs and stops: a run stopped while its files are read is not sent
 const log = $('log');
 
 function addLog(line) {
@@ -133,7 +134,7 @@ async function show(entry) {
     return;
   }
   await preview.show(entry.preview, entry.name);
-  document.body.dataset.preview = entry.name;
+  if (wanted === entry) document.body.dataset.preview = entry.name;
 }
 
 function startWorker() {
@@ -162,10 +163,12 @@ async function convert(files) {
   $('zip').disabled = true;
   $('progress').max = total;
   $('progress').value = 0;
-  const list = await Promise.all(taken.map(async (f) => ({ name: f.name, bytes: await f.arrayBuffer() })));
   runSettings = readSettings();
   // Without cross-origin isolation the worker cannot see a flag during the run: the stop ends it.
   stopFlag = self.crossOriginIsolated ? new Int32Array(new SharedArrayBuffer(4)) : null;
+  const run = ++runs;
+  const list = await Promise.all(taken.map(async (f) => ({ name: f.name, bytes: await f.arrayBuffer() })));
+  if (run !== runs) return;
   worker.postMessage({ files: list, settings: runSettings, stop: stopFlag }, list.map((f) => f.bytes));
 }
 
@@ -222,6 +225,7 @@ $('stop').addEventListener('click', () => {
     Atomics.store(stopFlag, 0, 1); // the run stops before its next file and logs so
     return;
   }
+  runs++;
   worker.terminate();
   startWorker();
   addLog('中止しました');
