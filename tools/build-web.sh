@@ -29,6 +29,8 @@ rm -rf "$dist"
 mkdir -p "$dist"
 cp web/src/* "$dist"/
 cp "$build"/bin/velmora.mjs "$build"/bin/velmora.wasm "$dist"/
+# The drawing the worker converts once while the page waits for files.
+cp samples/sample.jww "$dist"/warm-up.jww
 (cd web && npm ci --no-audit --no-fund --loglevel=error)
 cp web/node_modules/three/build/three.module.js web/node_modules/three/build/three.core.js "$dist"/
 jsm=web/node_modules/three/examples/jsm

@@ -5,7 +5,7 @@ import createVelmora from './velmora.mjs';
 
 let current = null; // the file whose lines are being logged
 let input = null; // the input of the file being logged
-let previewing = null; // set while a preview is made: its lines are not the user's log
+let quiet = null; // set while a preview or the warm-up runs: their lines are not the user's log
 const pending = []; // messages that wait for the module
 let mod = null;
 
@@ -33,8 +33,8 @@ function clearFolder(FS, dir) {
 
 const ready = createVelmora({
   onLog(line) {
-    if (previewing) {
-      if (line.startsWith('→ ')) previewing.outputs.push(line.slice(2));
+    if (quiet) {
+      if (line.startsWith('→ ')) quiet.outputs.push(line.slice(2));
       return;
     }
     postMessage({ type: 'log', line });
@@ -49,10 +49,10 @@ const ready = createVelmora({
     }
   },
   onProgress(text) {
-    if (!previewing) postMessage({ type: 'progress', text });
+    if (!quiet) postMessage({ type: 'progress', text });
   },
   onMessage(text) {
-    if (!previewing) postMessage({ type: 'message', text });
+    if (!quiet) postMessage({ type: 'message', text });
   },
 });
 
@@ -90,15 +90,15 @@ function run({ files, settings, stop }) {
 function preview({ input: path, output, settings }) {
   const FS = mod.FS;
   clearFolder(FS, '/preview');
-  previewing = { outputs: [] };
+  quiet = { outputs: [] };
   mod.stopFlag = null;
   try {
     mod.ccall('velmora_run', 'number', ['string', 'string', 'string'], [settingsText({ ...settings, ComboBox3: 2 }), path, '/preview/']);
   } finally {
     const stem = (p) => p.slice(p.lastIndexOf('/') + 1).replace(/\.[^.]*$/, '');
-    const made = previewing.outputs.find((p) => stem(p) === stem(output)) || previewing.outputs[0];
+    const made = quiet.outputs.find((p) => stem(p) === stem(output)) || quiet.outputs[0];
     const bytes = made ? readOutput(FS, made) : null;
-    previewing = null;
+    quiet = null;
     postMessage({ type: 'preview', output, bytes }, bytes ? [bytes.buffer] : []);
   }
 }
@@ -126,9 +126,33 @@ function growFilesByDoubling(FS) {
   };
 }
 
+// The engine compiles each function of the module when it first runs and optimises it later:
+// one small drawing converted to both kinds of output while the page waits for files keeps
+// that cost out of the first run.
+async function warmUp() {
+  try {
+    const response = await fetch('./warm-up.jww');
+    if (!response.ok) return;
+    const FS = mod.FS;
+    if (!FS.analyzePath('/warm').exists) FS.mkdir('/warm');
+    FS.writeFile('/warm/warm-up.jww', new Uint8Array(await response.arrayBuffer()));
+    quiet = { outputs: [] };
+    mod.stopFlag = null;
+    for (const format of [0, 2]) {
+      mod.ccall('velmora_run', 'number', ['string', 'string', 'string'], ['ComboBox3=' + format, '/warm/warm-up.jww', '/warm/out/']);
+    }
+  } catch (e) {
+    // Only the first run is slower.
+  } finally {
+    quiet = null;
+    clearFolder(mod.FS, '/warm');
+  }
+}
+
 ready.then((m) => {
   mod = m;
   growFilesByDoubling(m.FS);
   postMessage({ type: 'ready' });
   while (pending.length) handle(pending.shift());
+  warmUp();
 });
