@@ -127,15 +127,20 @@ function growFilesByDoubling(FS) {
 }
 
 // The engine compiles each function of the module when it first runs and optimises it later:
-// one small drawing converted to both kinds of output while the page waits for files keeps
-// that cost out of the first run.
+// one small drawing converted to both kinds of output while the page waits for files takes part
+// of that cost off the first run (the rest is optimising what only large drawings make hot).
+// The drawing is fetched while the module compiles.
+const warmUpDrawing = fetch('./warm-up.jww')
+  .then((r) => (r.ok ? r.arrayBuffer() : null))
+  .catch(() => null);
+
 async function warmUp() {
+  const bytes = await warmUpDrawing;
+  if (!bytes) return;
   try {
-    const response = await fetch('./warm-up.jww');
-    if (!response.ok) return;
     const FS = mod.FS;
     if (!FS.analyzePath('/warm').exists) FS.mkdir('/warm');
-    FS.writeFile('/warm/warm-up.jww', new Uint8Array(await response.arrayBuffer()));
+    FS.writeFile('/warm/warm-up.jww', new Uint8Array(bytes));
     quiet = { outputs: [] };
     mod.stopFlag = null;
     for (const format of [0, 2]) {
