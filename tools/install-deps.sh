@@ -6,7 +6,7 @@ set -eu
 
 build="cmake make g++"
 test="$build libgtest-dev libgmock-dev libbenchmark-dev libxml2-utils assimp-utils qt6-base-dev xvfb fonts-ipafont-gothic nodejs"
-ci="$test clang libclang-rt-14-dev"
+ci="$test clang libclang-rt-14-dev chromium"
 
 case "${1:-test}" in
     build) packages=$build ;;

@@ -143,6 +143,13 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
 #ifdef _WIN32
     // Without the replace flag the move fails on an existing target, atomically.
     return MoveFileExW(PathOf(from).c_str(), PathOf(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+#elif defined(__EMSCRIPTEN__)
+    // The browser's in-memory files know no hard links; nothing else writes there while the
+    // run does.
+    std::error_code ec;
+    if (std::filesystem::exists(PathOf(to), ec)) return false;
+    std::filesystem::rename(PathOf(from), PathOf(to), ec);
+    return !ec;
 #else
     // A hard link is made only when the name is free, atomically.
     if (link(from.c_str(), to.c_str()) != 0) return false;

@@ -15,6 +15,7 @@
 
 #include "geometry/FigGroups.h"
 #include "util/Func2.h"
+#include "util/NumText.h"
 
 namespace velmora {
 
@@ -93,14 +94,12 @@ char* PutFixed9(char* o, double x) {
             return PutNineDigits(o, static_cast<uint32_t>(qi % 1000000000u));
         }
     }
-    return std::to_chars(o, o + kMaxFixedChars, x, std::chars_format::fixed, 9).ptr;
+    return FixedTo(o, x, 9);
 }
 
 // One colour byte as a component: truncated to three decimals, shortest text.
 std::string ColourText(uint32_t byte) {
-    char buf[32];
-    const double v = RoundDigits(3, 0, byte / 255.0);
-    return std::string(buf, std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed).ptr);
+    return ShortestFixedText(RoundDigits(3, 0, byte / 255.0));
 }
 
 // The output file behind a large buffer. After the first failed write every later one is

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "geometry/FigGroups.h"
+#include "util/NumText.h"
 
 #ifndef VELMORA_VERSION_TEXT
 #define VELMORA_VERSION_TEXT "0"
@@ -36,7 +37,7 @@ std::FILE* CreateFile(const std::string& utf8) {
 #endif
 }
 
-// A tiny JSON emitter: numbers through to_chars, strings escaped and kept valid UTF-8.
+// A tiny JSON emitter: numbers in their shortest exact text, strings escaped and kept valid UTF-8.
 class TJson {
   public:
     std::string text;
@@ -50,8 +51,7 @@ class TJson {
     void Num(double v) {
         if (!std::isfinite(v)) v = 0;
         v += 0.0;
-        char buf[40];
-        text.append(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
+        text += ShortestText(v);
     }
     void Str(std::string_view s) {
         text += '"';

@@ -9,6 +9,7 @@
 
 #include "util/CodePage.h"
 #include "util/Func2.h"
+#include "util/NumText.h"
 
 namespace velmora {
 
@@ -183,10 +184,7 @@ std::string FormatFixed(int n, double v) {
     if (n > 15) n = 15;
     v = FiniteOr0(v);
     if (v == 0) v = 0;  // no "-0"
-    char buf[400];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, n);
-    if (r.ec != std::errc()) return "0";
-    return std::string(buf, r.ptr);
+    return FixedText(v, n);
 }
 
 std::string FormatNumber(int n, double v) {

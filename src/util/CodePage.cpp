@@ -12,6 +12,11 @@
 
 namespace velmora {
 
+#ifdef __EMSCRIPTEN__
+// The browser's decoder (CodePageWeb.cpp).
+std::string Cp932ToUtf8Browser(std::string_view bytes);
+#endif
+
 namespace {
 
 void AppendUtf8(std::string& out, char32_t c) {
@@ -150,6 +155,8 @@ std::string Cp932ToUtf8(std::string_view bytes) {
         }
     }
     return Utf16ToUtf8(wide);
+#elif defined(__EMSCRIPTEN__)
+    return Cp932ToUtf8Browser(bytes);
 #else
     return IconvConvert("UTF-8", "CP932", bytes, 1, "\xEF\xBF\xBD");
 #endif

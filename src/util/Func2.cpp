@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "util/CodePage.h"
+#include "util/NumText.h"
 
 namespace velmora {
 
@@ -82,9 +83,7 @@ double RoundDigits(int digits, int mode, double x) {
     // Decimal inputs are rarely exact in binary (0.5005 * 1000 is 500.49999999999994): settle
     // v on 15 significant digits first so that the modes act on the decimal value.
     if (std::isfinite(v) && v > 0) {
-        char buf[32];
-        const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 14);
-        std::from_chars(buf, r.ptr, v);
+        v = ParseDecimal(SciText(v, 14));
     }
     if (mode == 0) {
         v = std::trunc(v);
@@ -180,22 +179,18 @@ double TextToReal(std::string_view s) {
     }
     if (i != s.size()) return 0;
     (void)start;
-    std::string text(s.substr(body));
-    // from_chars takes no "+" in the exponent's place of a leading sign; the grammar above is
-    // the one that decides validity, from_chars only computes the value.
-    double v = 0;
-    const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (r.ec != std::errc() || !std::isfinite(v)) return 0;
+    // The grammar above decides validity; ParseDecimal only computes the value.
+    const double v = ParseDecimal(s.substr(body));
+    if (!std::isfinite(v)) return 0;
     return negative ? -v : v;
 }
 
 std::string RealToText(double x) {
     if (!std::isfinite(x)) return "0";
     if (x == 0) return "0";
-    char buf[64];
     // d.dddddddddddddde±XX: 15 significant digits, then drop trailing zeros.
-    const auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 14);
-    std::string_view sci(buf, r.ptr - buf);
+    const std::string sciText = SciText(x, 14);
+    const std::string_view sci = sciText;
     const size_t epos = sci.find('e');
     int exp10 = 0;
     std::from_chars(sci.data() + epos + 1 + (sci[epos + 1] == '+'), sci.data() + sci.size(), exp10);
