@@ -296,7 +296,7 @@ class TNormalText {
 };
 
 int CornerCount(int32_t typ) {
-    return typ == kFigTypLine ? 2 : typ == kFigTypTri ? 3 : 4;
+    return FigCornerCount(typ);
 }
 
 void WriteHeader(TDaeOut& out, std::string_view created, std::string_view now, bool compact) {
@@ -356,9 +356,10 @@ void WriteGeometry(TDaeOut& out, const TFigList& fig, const TFigGroups& layout, 
                    double F, TNormalText& normals, bool compact) {
     // Every entry of the group is written, also one whose stored layer or key lies out of
     // range and is counted under layer 0 or key 1, so that counts and geometry agree.
+    const std::vector<TFigEntry>& entries = fig.Entries();
     uint64_t segs = 0, tris = 0, verts = 0;
     for (size_t i = g.begin; i < g.end; ++i) {
-        const T3DdataField& f = fig.Fig3D[layout.order[i]];
+        const TFigEntry& f = entries[layout.order[i]];
         verts += static_cast<uint64_t>(CornerCount(f.typ));
         if (f.typ == kFigTypLine) ++segs;
         if (f.typ == kFigTypTri) tris += 1;
@@ -372,20 +373,24 @@ void WriteGeometry(TDaeOut& out, const TFigList& fig, const TFigGroups& layout, 
     out.Line("      <source id=\"" + G + "-Pos\">");
     out.Line("        <float_array id=\"" + G + "-Pos-array\" count=\"" +
              std::to_string(3 * verts) + "\">");
+    // Every z of the list is 0, so its text is the same for every corner.
+    char zText[kMaxFixedChars];
+    const std::string_view z(zText, static_cast<size_t>(PutFixed9(zText, 0.0 * F) - zText));
     const auto positions = [&](bool faces) {
         for (size_t i = g.begin; i < g.end; ++i) {
-            const T3DdataField& f = fig.Fig3D[layout.order[i]];
+            const TFigEntry& f = entries[layout.order[i]];
             if ((f.typ != kFigTypLine) != faces) continue;
+            const T2Dpoint* pt = fig.Corners(f);
             char* o = out.Room(TDaeOut::kLineRoom);
             o = PutText(o, "          ");
             const int corners = CornerCount(f.typ);
             for (int c = 0; c < corners; ++c) {
                 if (c > 0) *o++ = ' ';
-                o = PutFixed9(o, f.p[c].x * F);
+                o = PutFixed9(o, pt[c].x * F);
                 *o++ = ' ';
-                o = PutFixed9(o, f.p[c].y * F);
+                o = PutFixed9(o, pt[c].y * F);
                 *o++ = ' ';
-                o = PutFixed9(o, f.p[c].z * F);
+                o = PutText(o, z);
             }
             o = PutText(o, "\r\n");
             out.Commit(o);
@@ -422,11 +427,11 @@ void WriteGeometry(TDaeOut& out, const TFigList& fig, const TFigGroups& layout, 
         }
         for (const bool faces : {true, false}) {
             for (size_t i = g.begin; i < g.end; ++i) {
-                const T3DdataField& f = fig.Fig3D[layout.order[i]];
+                const TFigEntry& f = entries[layout.order[i]];
                 if ((f.typ != kFigTypLine) != faces) continue;
                 std::string_view text = up;
                 if (faces) {
-                    T3Dpoint n = TFigList::FigFaceNormal(f);
+                    T3Dpoint n = TFigList::FigFaceNormal(f.typ, fig.Corners(f));
                     n = {n.x * F, n.y * F, n.z * F};
                     text = normals.Of(n);
                 }
@@ -467,7 +472,7 @@ void WriteGeometry(TDaeOut& out, const TFigList& fig, const TFigGroups& layout, 
         out.Put(vertexInput);
         out.Line("        <p>");
         for (size_t i = g.begin; i < g.end; ++i) {
-            const T3DdataField& f = fig.Fig3D[layout.order[i]];
+            const TFigEntry& f = entries[layout.order[i]];
             if (f.typ == kFigTypLine) continue;
             char* o = out.Room(TDaeOut::kLineRoom);
             o = PutText(o, "        ");
@@ -494,7 +499,7 @@ void WriteGeometry(TDaeOut& out, const TFigList& fig, const TFigGroups& layout, 
         out.Put(vertexInput);
         out.Line("        <p>");
         for (size_t i = g.begin; i < g.end; ++i) {
-            const T3DdataField& f = fig.Fig3D[layout.order[i]];
+            const TFigEntry& f = entries[layout.order[i]];
             if (f.typ != kFigTypLine) continue;
             char* o = out.Room(64);
             o = PutText(o, "        ");
@@ -511,7 +516,7 @@ void WriteGeometry(TDaeOut& out, const TFigList& fig, const TFigGroups& layout, 
         const std::string open = "      <lines count=\"1\" material=\"Color" + C + "\">\r\n" +
                                  vertexInput + "        <p>";
         for (size_t i = g.begin; i < g.end; ++i) {
-            const T3DdataField& f = fig.Fig3D[layout.order[i]];
+            const TFigEntry& f = entries[layout.order[i]];
             if (f.typ != kFigTypLine) continue;
             char* o = out.Room(open.size() + 64);
             o = PutText(o, open);

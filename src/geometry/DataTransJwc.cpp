@@ -1,4 +1,5 @@
 #include <cmath>
+#include <numbers>
 #include <vector>
 
 #include "attr/GraAttribute.h"
@@ -26,6 +27,15 @@ void ConvertDos(TConverter& cv, const std::vector<TEntJwcLine>& lines,
 
     cv.DataTransSubColor1();
     cv.Fig().Fig3DClear();
+    {
+        // The count grows with the sweep, so a whole turn bounds every arc.
+        TFigRoom room;
+        room.Add(lines.size(), 2);
+        for (const TEntJwcArc2& e : arcs)
+            room.Add(static_cast<size_t>(cv.ArcDivisionCount(e.r, 2 * std::numbers::pi)), 2);
+        if (set.CB5) room.Add(cv.MarkerRoom(), tens.size());
+        cv.Fig().Fig3DReserve(room.entries, room.corners);
+    }
 
     for (const TEntJwcLine& e : lines) {
         if (hidden(e.lay)) continue;

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 #include <numbers>
@@ -42,6 +43,37 @@ class TWindowsConversion {
   public:
     TWindowsConversion(TConverter& cv, TJwwEntities& d, double sc)
         : cv_(cv), set_(cv.Settings), d_(d), sc_(sc) {}
+
+    // What Run appends at most: every entity as if no filter dropped it.
+    TFigRoom Room() const {
+        TFigRoom r;
+        r.Add(static_cast<size_t>(std::max(d_.EntLineN, 0)), 2);
+        const TFigRoom marker = cv_.MarkerRoom();
+        if (set_.CB3) {
+            const auto n = static_cast<size_t>(std::max(d_.EntSunpoN, 0));
+            r.Add(3 * n, 2);
+            r.Add(marker, 2 * n);
+        }
+        for (int i = 0; i < d_.EntEnkoN; ++i) {
+            const TEntJwwEnko& e = d_.EntEnko[i];
+            const double da = e.bZenEnFlg == 1 ? kTurn : e.radEnkoKaku;
+            r.Add(static_cast<size_t>(cv_.ArcDivisionCount(e.dHankei, da)), 2);
+        }
+        if (set_.CB5) r.Add(marker, static_cast<size_t>(std::max(d_.EntTenN, 0)));
+        if (set_.CB6) {
+            for (int i = 0; i < d_.EntSolidN; ++i) {
+                const TEntJwwSolid& e = d_.EntSolid[i];
+                if (e.att.nPenStyle < 101) {
+                    r.Add(1, 4);
+                } else {
+                    const int n = std::max(cv_.ArcDivisionCount(e.end_x, e.DPoint3_x),
+                                           cv_.ArcDivisionCount(e.end_x, kTurn));
+                    r.Add(static_cast<size_t>(n), e.att.nPenStyle == 111 ? 2 : 4);
+                }
+            }
+        }
+        return r;
+    }
 
     void Run() {
         for (int i = 0; i < d_.EntLineN; ++i)
@@ -219,7 +251,10 @@ void ConvertWindows(TConverter& cv, TDrawing& d) {
         }
     }
     cv.Fig().Fig3DClear();
-    TWindowsConversion(cv, d, GroupZeroScale(d.EntLgrp)).Run();
+    TWindowsConversion conversion(cv, d, GroupZeroScale(d.EntLgrp));
+    const TFigRoom room = conversion.Room();
+    cv.Fig().Fig3DReserve(room.entries, room.corners);
+    conversion.Run();
 }
 
 }  // namespace

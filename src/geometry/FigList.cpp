@@ -2,36 +2,59 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <new>
 
 namespace velmora {
 
 TFigList::TFigList() = default;
 
+void TFigList::PollAndCheckRoom() const {
+    ThrowIfStopped(Stop);
+    constexpr size_t kMaxCorners = std::numeric_limits<uint32_t>::max() - 4 * kStopPollEvery;
+    if (points_.size() > kMaxCorners) throw std::bad_alloc();
+}
+
+void TFigList::Fig3DReserve(size_t entries, size_t corners) {
+    entries_.reserve(entries_.size() + entries);
+    points_.reserve(points_.size() + corners);
+}
+
 void TFigList::Fig3DAdd(int32_t lay, int32_t col, int32_t typ, const T3Dpoint* pts, int count) {
-    const int n = Fig3DN + 1;
-    if (n % kFig3DStep == 1) {
-        ThrowIfStopped(Stop);
-        Fig3D.resize(static_cast<size_t>(n) + (kFig3DStep - 1));
-    }
-    Fig3DN = n;
-    T3DdataField& f = Fig3D[static_cast<size_t>(n - 1)];
+    const int corners = FigCornerCount(typ);
+    TFigEntry& e = Append(lay, col, typ, corners);
+    T2Dpoint* p = points_.data() + e.first;
+    count = std::clamp(count, 0, corners);
+    for (int i = 0; i < corners; ++i)
+        p[i] = i < count ? T2Dpoint{pts[i].x, pts[i].y} : T2Dpoint{};
+}
+
+void TFigList::Fig3DAdd(int32_t lay, int32_t col, int32_t typ, const T2Dpoint* pts, int count) {
+    const int corners = FigCornerCount(typ);
+    TFigEntry& e = Append(lay, col, typ, corners);
+    T2Dpoint* p = points_.data() + e.first;
+    count = std::clamp(count, 0, corners);
+    for (int i = 0; i < corners; ++i)
+        p[i] = i < count ? pts[i] : T2Dpoint{};
+}
+
+T3DdataField TFigList::Fig3D(size_t i) const {
+    T3DdataField f;
+    if (i >= entries_.size()) return f;
+    const TFigEntry& e = entries_[i];
     f.ext = true;
-    f.lay = lay;
-    f.col = col;
-    f.typ = typ;
-    count = std::clamp(count, 0, 4);
-    for (int i = 0; i < count; ++i)
-        f.p[i] = {pts[i].x, pts[i].y, 0.0};
+    f.typ = e.typ;
+    f.lay = e.lay;
+    f.col = e.col;
+    const T2Dpoint* p = Corners(e);
+    for (int c = 0; c < FigCornerCount(e.typ); ++c)
+        f.p[c] = {p[c].x, p[c].y, 0.0};
+    return f;
 }
 
 void TFigList::Fig3DClear() {
-    Fig3DN = 0;
-    std::vector<T3DdataField>().swap(Fig3D);
-}
-
-int TFigList::InUse() const {
-    return static_cast<int>(
-        std::min<size_t>(static_cast<size_t>(std::max(Fig3DN, 0)), Fig3D.size()));
+    std::vector<TFigEntry>().swap(entries_);
+    std::vector<T2Dpoint>().swap(points_);
 }
 
 void TFigList::FigCountLay() {
@@ -44,11 +67,8 @@ void TFigList::FigCountCol(int layer, int kinds) {
 
 void TFigList::FigCountLay(TLayCounts& lay) const {
     lay.fill(0);
-    const int n = InUse();
-    for (int i = 0; i < n; ++i) {
-        const T3DdataField& f = Fig3D[static_cast<size_t>(i)];
-        if (f.ext) ++lay[static_cast<size_t>(FigCountedLayer(f.lay))];
-    }
+    for (const TFigEntry& e : entries_)
+        ++lay[e.lay];
 }
 
 bool TFigList::FigKindSelected(int kinds, int32_t typ) {
@@ -59,13 +79,10 @@ bool TFigList::FigKindSelected(int kinds, int32_t typ) {
 
 void TFigList::FigCountCol(int layer, int kinds, TColCounts& col) const {
     col.fill(0);
-    const int n = InUse();
-    for (int i = 0; i < n; ++i) {
-        const T3DdataField& f = Fig3D[static_cast<size_t>(i)];
-        if (!f.ext) continue;
-        if (layer != -1 && FigCountedLayer(f.lay) != layer) continue;
-        if (!FigKindSelected(kinds, f.typ)) continue;
-        ++col[static_cast<size_t>(FigCountedKey(f.col))];
+    for (const TFigEntry& e : entries_) {
+        if (layer != -1 && e.lay != layer) continue;
+        if (!FigKindSelected(kinds, e.typ)) continue;
+        ++col[e.col];
     }
 }
 
@@ -116,6 +133,14 @@ T3Dpoint TFigList::FigFaceNormal(const T3DdataField& f) {
         return FigNormal(f.p[0], f.p[2], f.p[3]);
     }
     return FigNormal(f.p[0], f.p[1], f.p[2]);
+}
+
+T3Dpoint TFigList::FigFaceNormal(int32_t typ, const T2Dpoint* p) {
+    T3DdataField f;
+    f.typ = typ;
+    for (int c = 0; c < FigCornerCount(typ); ++c)
+        f.p[c] = {p[c].x, p[c].y, 0.0};
+    return FigFaceNormal(f);
 }
 
 }  // namespace velmora

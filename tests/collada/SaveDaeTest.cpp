@@ -348,13 +348,13 @@ TEST_F(SaveDae, CoordinatesMatchNineDecimalFixedPoint) {
     size_t at = g.find("count=\"");
     at = g.find("\r\n", at) + 2;
     std::vector<char> buf(400);
-    for (int i = 0; i < fig.Fig3DN - 1; ++i) {
+    for (int i = 0; i < fig.Fig3DN() - 1; ++i) {
         const size_t end = g.find("\r\n", at);
         const std::string line = g.substr(at, end - at);
         at = end + 2;
         std::string expected = "         ";
         for (int c = 0; c < 2; ++c) {
-            for (double v : {fig.Fig3D[i].p[c].x, fig.Fig3D[i].p[c].y, fig.Fig3D[i].p[c].z}) {
+            for (double v : {fig.Fig3D(i).p[c].x, fig.Fig3D(i).p[c].y, fig.Fig3D(i).p[c].z}) {
                 const double x = v * (1000 * 0.001);
                 std::snprintf(buf.data(), buf.size(), "%.9f", x);
                 expected += " ";
@@ -438,7 +438,7 @@ TEST_F(SaveDae, RaisedStopEndsTheWriteAndTheConversion) {
     EXPECT_THROW(list.Fig3DAdd(0, 1, kFigTypLine, p, 2), TStopped);
     stop = false;
     list.Fig3DAdd(0, 1, kFigTypLine, p, 2);
-    EXPECT_EQ(list.Fig3DN, 1);
+    EXPECT_EQ(list.Fig3DN(), 1);
 }
 
 struct TDocCase {
