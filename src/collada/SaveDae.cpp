@@ -1,16 +1,20 @@
 #include "collada/SaveDae.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <string_view>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "geometry/FigGroups.h"
@@ -103,8 +107,10 @@ std::string ColourText(uint32_t byte) {
     return std::string(buf, std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed).ptr);
 }
 
-// The output file behind a large buffer. After the first failed write every later one is
-// skipped; Close reports whether everything reached the file.
+// The output file behind two large buffers: while one is filled, a second thread hands the
+// other to the file, so that formatting and the system's copying of the bytes overlap. Chunks
+// reach the file in the order they were filled. After the first failed write every later one
+// is skipped; Close reports whether everything reached the file.
 class TDaeOut {
   public:
     static constexpr size_t kSize = size_t{4} << 20;
@@ -112,11 +118,16 @@ class TDaeOut {
     static constexpr size_t kLineRoom = 16 * kMaxFixedChars + 256;
 
     TDaeOut(std::FILE* f, const TStopFlag* stop)
-        : f_(f), stop_(stop), buf_(new char[kSize]), pos_(buf_.get()) {}
+        : f_(f),
+          stop_(stop),
+          bufs_{std::make_unique<char[]>(kSize), nullptr},
+          pos_(bufs_[0].get()) {}
+    TDaeOut(const TDaeOut&) = delete;
+    TDaeOut& operator=(const TDaeOut&) = delete;
 
     // Pointer to at least n free bytes; Commit(end) after filling them.
     char* Room(size_t n) {
-        if (static_cast<size_t>(buf_.get() + kSize - pos_) < n) Flush();
+        if (static_cast<size_t>(Buf() + kSize - pos_) < n) Flush();
         return pos_;
     }
     void Commit(char* end) { pos_ = end; }
@@ -124,6 +135,7 @@ class TDaeOut {
     void Put(std::string_view s) {
         if (s.size() > kSize / 2) {
             Flush();
+            WaitIdle();
             Write(s.data(), s.size());
             return;
         }
@@ -136,30 +148,97 @@ class TDaeOut {
         Put("\r\n");
     }
     bool Close() {
-        Flush();
+        ThrowIfStopped(stop_);
+        WaitIdle();
+        Write(Buf(), static_cast<size_t>(pos_ - Buf()));
+        pos_ = Buf();
+        StopWriter();
         const bool closed = std::fclose(f_) == 0;
         f_ = nullptr;
         return closed && ok_;
     }
     ~TDaeOut() {
+        StopWriter();
         if (f_) std::fclose(f_);
     }
 
   private:
+    char* Buf() const { return bufs_[cur_].get(); }
+
+    // Hands the filled buffer to the writing thread (started with the first full buffer, so a
+    // small document never starts one) and goes on in the other.
     void Flush() {
         ThrowIfStopped(stop_);
-        Write(buf_.get(), static_cast<size_t>(pos_ - buf_.get()));
-        pos_ = buf_.get();
+        const size_t n = static_cast<size_t>(pos_ - Buf());
+        if (!writer_.joinable() && !alone_) {
+            try {
+                bufs_[1] = std::make_unique<char[]>(kSize);
+                writer_ = std::thread([this] { WriterLoop(); });
+            } catch (const std::system_error&) {
+                alone_ = true;  // no thread to be had: write in turn
+            }
+        }
+        if (alone_) {
+            Write(Buf(), n);
+            pos_ = Buf();
+            return;
+        }
+        {
+            std::unique_lock lock(mutex_);
+            idle_.wait(lock, [this] { return pendingLen_ == 0; });
+            pending_ = Buf();
+            pendingLen_ = n;
+        }
+        work_.notify_one();
+        cur_ ^= 1;
+        pos_ = Buf();
     }
+    void WaitIdle() {
+        if (!writer_.joinable()) return;
+        std::unique_lock lock(mutex_);
+        idle_.wait(lock, [this] { return pendingLen_ == 0; });
+    }
+    void StopWriter() {
+        if (!writer_.joinable()) return;
+        {
+            std::lock_guard lock(mutex_);
+            quit_ = true;
+        }
+        work_.notify_one();
+        writer_.join();
+    }
+    void WriterLoop() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            work_.wait(lock, [this] { return pendingLen_ != 0 || quit_; });
+            if (pendingLen_ == 0) return;
+            const char* p = pending_;
+            const size_t n = pendingLen_;
+            lock.unlock();
+            Write(p, n);
+            lock.lock();
+            pendingLen_ = 0;
+            idle_.notify_one();
+        }
+    }
+    // Called by one thread at a time: the writer's, or the caller's while the writer is idle.
     void Write(const char* p, size_t n) {
         if (ok_ && n > 0 && std::fwrite(p, 1, n, f_) != n) ok_ = false;
     }
 
     std::FILE* f_;
     const TStopFlag* stop_;
-    std::unique_ptr<char[]> buf_;
+    std::unique_ptr<char[]> bufs_[2];
+    int cur_ = 0;
     char* pos_;
-    bool ok_ = true;
+    std::atomic<bool> ok_ = true;
+    std::thread writer_;
+    std::mutex mutex_;
+    std::condition_variable work_, idle_;
+    const char* pending_ = nullptr;
+    size_t pendingLen_ = 0;  // 0: the writer is idle
+    bool quit_ = false;
+    bool alone_ = false;
 };
 
 char* PutText(char* o, std::string_view s) {
