@@ -38,6 +38,10 @@ void TFigList::Fig3DAdd(int32_t lay, int32_t col, int32_t typ, const T2Dpoint* p
         p[i] = i < count ? pts[i] : T2Dpoint{};
 }
 
+void TFigList::KeepGiven(int32_t lay, int32_t col, int32_t typ) {
+    given_.push_back({static_cast<uint32_t>(entries_.size() - 1), lay, col, typ});
+}
+
 T3DdataField TFigList::Fig3D(size_t i) const {
     T3DdataField f;
     if (i >= entries_.size()) return f;
@@ -46,6 +50,13 @@ T3DdataField TFigList::Fig3D(size_t i) const {
     f.typ = e.typ;
     f.lay = e.lay;
     f.col = e.col;
+    const auto g = std::lower_bound(given_.begin(), given_.end(), i,
+                                    [](const TGiven& a, size_t b) { return a.index < b; });
+    if (g != given_.end() && g->index == i) {
+        f.typ = g->typ;
+        f.lay = g->lay;
+        f.col = g->col;
+    }
     const T2Dpoint* p = Corners(e);
     for (int c = 0; c < FigCornerCount(e.typ); ++c)
         f.p[c] = {p[c].x, p[c].y, 0.0};
@@ -53,6 +64,7 @@ T3DdataField TFigList::Fig3D(size_t i) const {
 }
 
 void TFigList::Fig3DClear() {
+    std::vector<TGiven>().swap(given_);
     std::vector<TFigEntry>().swap(entries_);
     std::vector<T2Dpoint>().swap(points_);
 }

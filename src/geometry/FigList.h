@@ -32,7 +32,8 @@ struct T3DdataField {
 
 // How the list keeps one primitive: its corners start at `first` in the point pool, and its
 // layer and key are already those it is counted and written under (FigCountedLayer,
-// FigCountedKey), which fit in a byte and a half-word.
+// FigCountedKey), which fit in a byte and a half-word. The rare entry given other values keeps
+// them beside the list, for Fig3D.
 struct TFigEntry {
     uint32_t first = 0;
     uint16_t col = 1;
@@ -73,7 +74,7 @@ class TFigList {
     // Entries in use, in the order they were appended.
     int Fig3DN() const { return static_cast<int>(entries_.size()); }
     int InUse() const { return Fig3DN(); }
-    // Entry i (0 .. Fig3DN() - 1) as a whole.
+    // Entry i (0 .. Fig3DN() - 1) as a whole, with the layer, key and kind it was given.
     T3DdataField Fig3D(size_t i) const;
 
     // What the writers walk: the entries, and the corners of one of them
@@ -150,15 +151,24 @@ class TFigList {
         e.col = static_cast<uint16_t>(FigCountedKey(col));
         e.lay = static_cast<uint8_t>(FigCountedLayer(lay));
         e.typ = typ >= 0 && typ < kFigTypOther ? static_cast<uint8_t>(typ) : kFigTypOther;
+        if (e.lay != lay || e.col != col || e.typ != typ) KeepGiven(lay, col, typ);
         return e;
     }
     // Throws TStopped once Stop is raised, and std::bad_alloc before the point pool outgrows
     // what an entry can address.
     void PollAndCheckRoom() const;
 
+    // Layer, key and kind as given, of an entry whose stored ones differ.
+    struct TGiven {
+        uint32_t index;
+        int32_t lay, col, typ;
+    };
+    void KeepGiven(int32_t lay, int32_t col, int32_t typ);
+
     static constexpr size_t kStopPollEvery = 4096;
     std::vector<TFigEntry> entries_;
     std::vector<T2Dpoint> points_;
+    std::vector<TGiven> given_;  // ascending by index
 };
 
 }  // namespace velmora

@@ -10,9 +10,9 @@ void AddLine(TFigList& fig, int lay, int col) {
     fig.Fig3DAdd(lay, col, kFigTypLine, p, 2);
 }
 
-// The list keeps planar corners and the layer and key an entry is written under; a reader
-// of the whole entry still sees z = 0 and unused corners 0.
-TEST(FigList, AppendKeepsCountedLayerAndKeyAndFlatCorners) {
+// The list keeps planar corners; a reader of the whole entry sees z = 0, unused corners 0 and
+// the layer, key and kind as given, also outside their ranges.
+TEST(FigList, AppendKeepsFlatCornersAndTheGivenLayerKeyAndKind) {
     TFigList fig;
     AddLine(fig, 300, 0);
     const T3Dpoint q[4] = {{1, 2, 7}, {3, 4, 7}, {5, 6, 7}, {9, 9, 9}};
@@ -22,8 +22,8 @@ TEST(FigList, AppendKeepsCountedLayerAndKeyAndFlatCorners) {
     const T3DdataField f = fig.Fig3D(0);
     EXPECT_TRUE(f.ext);
     EXPECT_EQ(f.typ, kFigTypLine);
-    EXPECT_EQ(f.lay, 0);
-    EXPECT_EQ(f.col, 1);
+    EXPECT_EQ(f.lay, 300);
+    EXPECT_EQ(f.col, 0);
     EXPECT_EQ(f.p[1].x, 1.0);
     EXPECT_EQ(f.p[1].z, 0.0);
     EXPECT_EQ(f.p[2].x, 0.0);
@@ -40,6 +40,11 @@ TEST(FigList, AppendKeepsCountedLayerAndKeyAndFlatCorners) {
     EXPECT_EQ(s.p[3].y, 0.0);
     EXPECT_EQ(fig.Corners(fig.Entries()[2])[1].y, 4.0);
     EXPECT_FALSE(fig.Fig3D(3).ext);
+    fig.Fig3DAdd(-2, 9000, 999, q, 4);
+    EXPECT_EQ(fig.Fig3D(3).lay, -2);
+    EXPECT_EQ(fig.Fig3D(3).col, 9000);
+    EXPECT_EQ(fig.Fig3D(3).typ, 999);
+    EXPECT_EQ(fig.Fig3D(1).lay, 17);
 
     fig.Fig3DReserve(1000, 2000);
     fig.Fig3DClear();
