@@ -431,18 +431,27 @@ void WriteMaterials(TDaeOut& out, const TFigList& fig, const TFigGroups& layout)
     out.Line("</library_materials>");
 }
 
+// faces: room for the face entries of a group, reused from group to group.
 void WriteGeometry(TDaeOut& out, const TFigList& fig, const TFigGroups& layout, const TFigGroup& g,
-                   double F, TNormalText& normals, bool compact) {
+                   double F, TNormalText& normals, bool compact, std::vector<uint32_t>& faces) {
     // Every entry of the group is written, also one whose stored layer or key lies out of
     // range and is counted under layer 0 or key 1, so that counts and geometry agree.
+    // A group's entries lie scattered over the list, so each pass over them costs a walk
+    // through memory: the faces are picked out once, and the segments, which need nothing but
+    // their number after their positions, are walked once more only.
     const std::vector<TFigEntry>& entries = fig.Entries();
     uint64_t segs = 0, tris = 0, verts = 0;
+    faces.clear();
     for (size_t i = g.begin; i < g.end; ++i) {
-        const TFigEntry& f = entries[layout.order[i]];
-        verts += static_cast<uint64_t>(CornerCount(f.typ));
-        if (f.typ == kFigTypLine) ++segs;
-        if (f.typ == kFigTypTri) tris += 1;
-        if (f.typ == kFigTypSqr) tris += 2;
+        const uint32_t k = layout.order[i];
+        const int32_t typ = entries[k].typ;
+        verts += static_cast<uint64_t>(CornerCount(typ));
+        if (typ == kFigTypLine) {
+            ++segs;
+            continue;
+        }
+        faces.push_back(k);
+        tris += typ == kFigTypTri ? 1 : 2;
     }
     const std::string G = "layer" + std::to_string(g.lay) + "-C" + std::to_string(g.col);
     const std::string C = std::to_string(g.col);
@@ -455,28 +464,30 @@ void WriteGeometry(TDaeOut& out, const TFigList& fig, const TFigGroups& layout, 
     // Every z of the list is 0, so its text is the same for every corner.
     char zText[kMaxFixedChars];
     const std::string_view z(zText, static_cast<size_t>(PutFixed9(zText, 0.0 * F) - zText));
-    const auto positions = [&](bool faces) {
+    const auto position = [&](const TFigEntry& f) {
+        const T2Dpoint* pt = fig.Corners(f);
+        char* o = out.Room(TDaeOut::kLineRoom);
+        o = PutText(o, "          ");
+        const int corners = CornerCount(f.typ);
+        for (int c = 0; c < corners; ++c) {
+            if (c > 0) *o++ = ' ';
+            o = PutFixed9(o, pt[c].x * F);
+            *o++ = ' ';
+            o = PutFixed9(o, pt[c].y * F);
+            *o++ = ' ';
+            o = PutText(o, z);
+        }
+        o = PutText(o, "\r\n");
+        out.Commit(o);
+    };
+    for (const uint32_t k : faces)
+        position(entries[k]);
+    if (segs > 0) {
         for (size_t i = g.begin; i < g.end; ++i) {
             const TFigEntry& f = entries[layout.order[i]];
-            if ((f.typ != kFigTypLine) != faces) continue;
-            const T2Dpoint* pt = fig.Corners(f);
-            char* o = out.Room(TDaeOut::kLineRoom);
-            o = PutText(o, "          ");
-            const int corners = CornerCount(f.typ);
-            for (int c = 0; c < corners; ++c) {
-                if (c > 0) *o++ = ' ';
-                o = PutFixed9(o, pt[c].x * F);
-                *o++ = ' ';
-                o = PutFixed9(o, pt[c].y * F);
-                *o++ = ' ';
-                o = PutText(o, z);
-            }
-            o = PutText(o, "\r\n");
-            out.Commit(o);
+            if (f.typ == kFigTypLine) position(f);
         }
-    };
-    positions(true);
-    positions(false);
+    }
     out.Line("        </float_array>");
     out.Line("        <technique_common>");
     out.Line("          <accessor source=\"#" + G + "-Pos-array\" count=\"" +
@@ -504,27 +515,25 @@ void WriteGeometry(TDaeOut& out, const TFigList& fig, const TFigGroups& layout, 
             o = PutFixed9(o, F);
             up.assign(buf, o);
         }
-        for (const bool faces : {true, false}) {
-            for (size_t i = g.begin; i < g.end; ++i) {
-                const TFigEntry& f = entries[layout.order[i]];
-                if ((f.typ != kFigTypLine) != faces) continue;
-                std::string_view text = up;
-                if (faces) {
-                    T3Dpoint n = TFigList::FigFaceNormal(f.typ, fig.Corners(f));
-                    n = {n.x * F, n.y * F, n.z * F};
-                    text = normals.Of(n);
-                }
-                const int corners = CornerCount(f.typ);
-                char* o = out.Room(TDaeOut::kLineRoom);
-                o = PutText(o, "          ");
-                for (int c = 0; c < corners; ++c) {
-                    if (c > 0) *o++ = ' ';
-                    o = PutText(o, text);
-                }
-                o = PutText(o, "\r\n");
-                out.Commit(o);
+        for (const uint32_t k : faces) {
+            const TFigEntry& f = entries[k];
+            T3Dpoint n = TFigList::FigFaceNormal(f.typ, fig.Corners(f));
+            n = {n.x * F, n.y * F, n.z * F};
+            const std::string_view text = normals.Of(n);
+            const int corners = CornerCount(f.typ);
+            char* o = out.Room(TDaeOut::kLineRoom);
+            o = PutText(o, "          ");
+            for (int c = 0; c < corners; ++c) {
+                if (c > 0) *o++ = ' ';
+                o = PutText(o, text);
             }
+            o = PutText(o, "\r\n");
+            out.Commit(o);
         }
+        // Every segment's line is the same.
+        const std::string segmentLine = "          " + up + " " + up + "\r\n";
+        for (uint64_t i = 0; i < segs; ++i)
+            out.Put(segmentLine);
         out.Line("        </float_array>");
         out.Line("        <technique_common>");
         out.Line("          <accessor source=\"#" + G + "-Normal-array\" count=\"" +
@@ -550,9 +559,8 @@ void WriteGeometry(TDaeOut& out, const TFigList& fig, const TFigGroups& layout, 
                  "\">");
         out.Put(vertexInput);
         out.Line("        <p>");
-        for (size_t i = g.begin; i < g.end; ++i) {
-            const TFigEntry& f = entries[layout.order[i]];
-            if (f.typ == kFigTypLine) continue;
+        for (const uint32_t k : faces) {
+            const TFigEntry& f = entries[k];
             char* o = out.Room(TDaeOut::kLineRoom);
             o = PutText(o, "        ");
             const uint64_t tri[3] = {n, n + 1, n + 2};
@@ -577,9 +585,7 @@ void WriteGeometry(TDaeOut& out, const TFigList& fig, const TFigGroups& layout, 
                  "\">");
         out.Put(vertexInput);
         out.Line("        <p>");
-        for (size_t i = g.begin; i < g.end; ++i) {
-            const TFigEntry& f = entries[layout.order[i]];
-            if (f.typ != kFigTypLine) continue;
+        for (uint64_t i = 0; i < segs; ++i) {
             char* o = out.Room(64);
             o = PutText(o, "        ");
             o = PutUint(o, n);
@@ -594,9 +600,7 @@ void WriteGeometry(TDaeOut& out, const TFigList& fig, const TFigGroups& layout, 
     } else if (segs > 0) {
         const std::string open = "      <lines count=\"1\" material=\"Color" + C + "\">\r\n" +
                                  vertexInput + "        <p>";
-        for (size_t i = g.begin; i < g.end; ++i) {
-            const TFigEntry& f = entries[layout.order[i]];
-            if (f.typ != kFigTypLine) continue;
+        for (uint64_t i = 0; i < segs; ++i) {
             char* o = out.Room(open.size() + 64);
             o = PutText(o, open);
             o = PutUint(o, n);
@@ -651,8 +655,9 @@ void WriteDocument(TDaeOut& out, TFigList& fig, double F, std::string_view creat
     WriteMaterials(out, fig, layout);
     out.Line("<library_geometries>");
     TNormalText normals;
+    std::vector<uint32_t> faces;
     for (const TFigGroup& g : layout.groups)
-        WriteGeometry(out, fig, layout, g, F, normals, compact);
+        WriteGeometry(out, fig, layout, g, F, normals, compact, faces);
     out.Line("</library_geometries>");
     WriteScene(out, layout);
     out.Line("<scene>");
