@@ -121,7 +121,10 @@ class TDaeOut {
         : f_(f),
           stop_(stop),
           bufs_{std::make_unique<char[]>(kSize), nullptr},
-          pos_(bufs_[0].get()) {}
+          pos_(bufs_[0].get()) {
+        // The buffers are large already: a stream buffer would only split each write in two.
+        std::setvbuf(f_, nullptr, _IONBF, 0);
+    }
     TDaeOut(const TDaeOut&) = delete;
     TDaeOut& operator=(const TDaeOut&) = delete;
 
