@@ -434,6 +434,21 @@ void WriteMaterials(TDaeOut& out, const TFigList& fig, const TFigGroups& layout)
     out.Line("</library_materials>");
 }
 
+// Asks for the cache line at p ahead of its use.
+inline void Prefetch(const void* p) {
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(p);
+#else
+    (void)p;
+#endif
+}
+
+// How far ahead a walk over a group asks for entries, and for the corners of entries it has
+// asked for before: plain lines are one entry each, so every step would otherwise wait for
+// memory twice.
+constexpr size_t kEntryAhead = 16;
+constexpr size_t kCornerAhead = 8;
+
 // faces: room for the face entries of a group, reused from group to group.
 void WriteGeometry(TDaeOut& out, const TFigList& fig, const TFigGroups& layout, const TFigGroup& g,
                    double F, TNormalText& normals, bool compact, std::vector<uint32_t>& faces) {
@@ -445,8 +460,10 @@ void WriteGeometry(TDaeOut& out, const TFigList& fig, const TFigGroups& layout, 
     const std::vector<TFigEntry>& entries = fig.Entries();
     uint64_t segs = 0, tris = 0, verts = 0;
     faces.clear();
+    const uint32_t* order = layout.order.data();
     for (size_t i = g.begin; i < g.end; ++i) {
-        const uint32_t k = layout.order[i];
+        if (i + kEntryAhead < g.end) Prefetch(&entries[order[i + kEntryAhead]]);
+        const uint32_t k = order[i];
         const int32_t typ = entries[k].typ;
         verts += static_cast<uint64_t>(CornerCount(typ));
         if (typ == kFigTypLine) {
@@ -487,7 +504,14 @@ void WriteGeometry(TDaeOut& out, const TFigList& fig, const TFigGroups& layout, 
         position(entries[k]);
     if (segs > 0) {
         for (size_t i = g.begin; i < g.end; ++i) {
-            const TFigEntry& f = entries[layout.order[i]];
+            if (i + kEntryAhead < g.end) Prefetch(&entries[order[i + kEntryAhead]]);
+            if (i + kCornerAhead < g.end) {
+                const char* c =
+                    reinterpret_cast<const char*>(fig.Corners(entries[order[i + kCornerAhead]]));
+                Prefetch(c);
+                Prefetch(c + 2 * sizeof(T2Dpoint) - 1);
+            }
+            const TFigEntry& f = entries[order[i]];
             if (f.typ == kFigTypLine) position(f);
         }
     }
