@@ -534,14 +534,9 @@ bool TJwwObjectReader::ReadObjects(TJwwEntities& ents, int32_t& n1, int32_t& n2)
     TList main{ents.EntNo,     ents.EntLine,  ents.EntLineN,  ents.EntEnko,  ents.EntEnkoN,
                ents.EntTen,    ents.EntTenN,  ents.EntMoji,   ents.EntMojiN, ents.EntSunpo,
                ents.EntSunpoN, ents.EntSolid, ents.EntSolidN, ents.EntBlock, ents.EntBlockN};
+    // The arrays keep the room their growth left: the part never written costs no memory,
+    // a fitting copy would touch every byte once more, and block explosion appends into it.
     const bool mainOk = ReadList(main, count);
-    ents.EntLine.shrink_to_fit();
-    ents.EntEnko.shrink_to_fit();
-    ents.EntTen.shrink_to_fit();
-    ents.EntMoji.shrink_to_fit();
-    ents.EntSunpo.shrink_to_fit();
-    ents.EntSolid.shrink_to_fit();
-    ents.EntBlock.shrink_to_fit();
     if (!mainOk) return false;
 
     uint32_t defCount = 0;
