@@ -670,20 +670,8 @@ bool TJwwBlockExploder::ExplodeNode(const TEntJwwBlockTree& node, const TEntJwwB
 }
 
 void TJwwBlockExploder::CleanUp(int32_t& n2) {
-    // Trimming is a request: without memory for the smaller copy the spare room stays.
-    const auto trim = [](auto& arr) {
-        try {
-            arr.shrink_to_fit();
-        } catch (const std::bad_alloc&) {
-        }
-    };
-    trim(ents_.EntLine);
-    trim(ents_.EntEnko);
-    trim(ents_.EntTen);
-    trim(ents_.EntMoji);
-    trim(ents_.EntSunpo);
-    trim(ents_.EntSolid);
-    trim(ents_.EntNo);
+    // The arrays keep their spare room: the part never written costs no memory, while a
+    // fitting copy would touch every byte once more just before the conversion reads them.
     std::vector<TEntJwwBlockTree>().swap(ents_.EntBlockTree);
     ents_.EntBlockTreeN = 0;
     ents_.EntBlockNum = 0;
