@@ -107,21 +107,21 @@ std::string ColourText(uint32_t byte) {
     return std::string(buf, std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed).ptr);
 }
 
-// The output file behind two large buffers: while one is filled, a second thread hands the
-// other to the file, so that formatting and the system's copying of the bytes overlap. Chunks
-// reach the file in the order they were filled. After the first failed write every later one
-// is skipped; Close reports whether everything reached the file.
+// The output file behind a ring of buffers: while one is filled, a second thread hands the
+// filled ones to the file, so that formatting and the system's copying of the bytes overlap,
+// and a buffer is copied while it is still in the processor's cache. Buffers reach the file in
+// the order they were filled. After the first failed write every later one is skipped; Close
+// reports whether everything reached the file.
 class TDaeOut {
   public:
-    static constexpr size_t kSize = size_t{4} << 20;
+    static constexpr size_t kSize = size_t{1} << 20;
+    static constexpr int kCount = 4;
     // Room that one formatted line of the writer may take at most.
     static constexpr size_t kLineRoom = 16 * kMaxFixedChars + 256;
 
-    TDaeOut(std::FILE* f, const TStopFlag* stop)
-        : f_(f),
-          stop_(stop),
-          bufs_{std::make_unique<char[]>(kSize), nullptr},
-          pos_(bufs_[0].get()) {
+    TDaeOut(std::FILE* f, const TStopFlag* stop) : f_(f), stop_(stop) {
+        bufs_[0] = std::make_unique<char[]>(kSize);
+        pos_ = bufs_[0].get();
         // The buffers are large already: a stream buffer would only split each write in two.
         std::setvbuf(f_, nullptr, _IONBF, 0);
     }
@@ -168,14 +168,15 @@ class TDaeOut {
   private:
     char* Buf() const { return bufs_[cur_].get(); }
 
-    // Hands the filled buffer to the writing thread (started with the first full buffer, so a
-    // small document never starts one) and goes on in the other.
+    // Queues the filled buffer for the writing thread (started with the first full buffer, so
+    // a small document never starts one) and goes on in the next free one.
     void Flush() {
         ThrowIfStopped(stop_);
         const size_t n = static_cast<size_t>(pos_ - Buf());
         if (!writer_.joinable() && !alone_) {
             try {
-                bufs_[1] = std::make_unique<char[]>(kSize);
+                for (int i = 1; i < kCount; ++i)
+                    bufs_[i] = std::make_unique<char[]>(kSize);
                 writer_ = std::thread([this] { WriterLoop(); });
             } catch (const std::system_error&) {
                 alone_ = true;  // no thread to be had: write in turn
@@ -188,18 +189,19 @@ class TDaeOut {
         }
         {
             std::unique_lock lock(mutex_);
-            idle_.wait(lock, [this] { return pendingLen_ == 0; });
-            pending_ = Buf();
-            pendingLen_ = n;
+            len_[cur_] = n;
+            ++queued_;
+            work_.notify_one();
+            cur_ = (cur_ + 1) % kCount;
+            // The next buffer is free unless every buffer waits for the file.
+            idle_.wait(lock, [this] { return queued_ < kCount; });
         }
-        work_.notify_one();
-        cur_ ^= 1;
         pos_ = Buf();
     }
     void WaitIdle() {
         if (!writer_.joinable()) return;
         std::unique_lock lock(mutex_);
-        idle_.wait(lock, [this] { return pendingLen_ == 0; });
+        idle_.wait(lock, [this] { return queued_ == 0; });
     }
     void StopWriter() {
         if (!writer_.joinable()) return;
@@ -213,14 +215,15 @@ class TDaeOut {
     void WriterLoop() {
         std::unique_lock lock(mutex_);
         for (;;) {
-            work_.wait(lock, [this] { return pendingLen_ != 0 || quit_; });
-            if (pendingLen_ == 0) return;
-            const char* p = pending_;
-            const size_t n = pendingLen_;
+            work_.wait(lock, [this] { return queued_ > 0 || quit_; });
+            if (queued_ == 0) return;
+            const char* p = bufs_[head_].get();
+            const size_t n = len_[head_];
             lock.unlock();
             Write(p, n);
             lock.lock();
-            pendingLen_ = 0;
+            head_ = (head_ + 1) % kCount;
+            --queued_;
             idle_.notify_one();
         }
     }
@@ -231,15 +234,17 @@ class TDaeOut {
 
     std::FILE* f_;
     const TStopFlag* stop_;
-    std::unique_ptr<char[]> bufs_[2];
-    int cur_ = 0;
-    char* pos_;
+    std::unique_ptr<char[]> bufs_[kCount];
+    int cur_ = 0;  // the buffer being filled
+    char* pos_ = nullptr;
     std::atomic<bool> ok_ = true;
     std::thread writer_;
     std::mutex mutex_;
     std::condition_variable work_, idle_;
-    const char* pending_ = nullptr;
-    size_t pendingLen_ = 0;  // 0: the writer is idle
+    // Under mutex_: queued_ filled buffers wait for the file, the oldest at head_.
+    size_t len_[kCount] = {};
+    int head_ = 0;
+    int queued_ = 0;
     bool quit_ = false;
     bool alone_ = false;
 };
