@@ -64,6 +64,7 @@ T3DdataField TFigList::Fig3D(size_t i) const {
 }
 
 void TFigList::Fig3DClear() {
+    moves_ = 0;
     std::vector<TGiven>().swap(given_);
     std::vector<TFigEntry>().swap(entries_);
     std::vector<T2Dpoint>().swap(points_);

@@ -86,6 +86,9 @@ class TFigList {
     // knows its counts beforehand never copies the list while it grows. Untouched room costs
     // address space only.
     void Fig3DReserve(size_t entries, size_t corners);
+    // How often the storage had to move to grow since the last Fig3DClear; a converter that
+    // reserved what it appends leaves it 0.
+    int Fig3DMoves() const { return moves_; }
     // Appends one primitive: the first `count` points (at most FigCornerCount(typ)) taken
     // without their z, the other corners 0.
     void Fig3DAdd(int32_t lay, int32_t col, int32_t typ, const T3Dpoint* pts, int count);
@@ -145,6 +148,10 @@ class TFigList {
     TFigEntry& Append(int32_t lay, int32_t col, int32_t typ, int corners) {
         if ((entries_.size() & (kStopPollEvery - 1)) == 0) PollAndCheckRoom();
         const size_t first = points_.size();
+        if (entries_.size() == entries_.capacity() ||
+            points_.capacity() - first < static_cast<size_t>(corners)) {
+            ++moves_;
+        }
         points_.resize(first + static_cast<size_t>(corners));
         TFigEntry& e = entries_.emplace_back();
         e.first = static_cast<uint32_t>(first);
@@ -169,6 +176,7 @@ class TFigList {
     std::vector<TFigEntry> entries_;
     std::vector<T2Dpoint> points_;
     std::vector<TGiven> given_;  // ascending by index
+    int moves_ = 0;
 };
 
 }  // namespace velmora

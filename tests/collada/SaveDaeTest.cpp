@@ -204,6 +204,31 @@ TEST_F(SaveDae, OneSegmentGivesTheWholeDocument) {
     EXPECT_EQ(Save(), Crlf(kSegmentDocument));
 }
 
+// A document many write buffers long reaches the file whole, its parts in order, and the
+// entries of a group, scattered over the list, in list order.
+TEST_F(SaveDae, ALongDocumentIsWrittenWholeAndInOrder) {
+    constexpr int kSegments = 60000;
+    for (int i = 0; i < kSegments; ++i)
+        AddLine(fig, i % 2, 2, i, 0.5 * i, i + 1, 7);
+    const std::string doc = Save(1000);
+    for (int lay = 0; lay < 2; ++lay) {
+        SCOPED_TRACE(lay);
+        const std::string g = GeometryText(doc, "layer" + std::to_string(lay) + "-C2");
+        size_t at = g.find("\r\n", g.find("-Pos-array")) + 2;
+        char line[160];
+        for (int i = lay; i < kSegments; i += 2) {
+            const int n = std::snprintf(line, sizeof line,
+                                        "          %.9f %.9f 0.000000000 %.9f 7.000000000 "
+                                        "0.000000000\r\n",
+                                        double(i), 0.5 * i, double(i + 1));
+            ASSERT_EQ(g.compare(at, static_cast<size_t>(n), line), 0) << i;
+            at += static_cast<size_t>(n);
+        }
+        EXPECT_NE(g.find("<p>59998 59999</p>"), std::string::npos);
+    }
+    EXPECT_TRUE(doc.ends_with("</COLLADA>\r\n"));
+}
+
 TEST_F(SaveDae, FactorScalesCoordinates) {
     AddLine(fig, 0, 2, 0, 0, 1000, 0);
     EXPECT_NE(Save(1000).find("\r\n          0.000000000 0.000000000 0.000000000 1000.000000000 "

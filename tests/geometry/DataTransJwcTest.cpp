@@ -67,6 +67,33 @@ struct DosConversion : ::testing::Test {
     }
 };
 
+// The list is sized once from the counts taken before converting, arcs of any sweep and
+// every marker shape included.
+TEST_F(DosConversion, TheListIsSizedOnce) {
+    TJwcFile f;
+    f.lines.push_back({0, 0, 100, 0, 1, 2, 0});
+    for (const double end : {0.0, 30.0, 359.0}) {
+        test::TJwcArcRec a;
+        a.r = 400;
+        a.st = test::FixedDeg(10);
+        a.et = test::FixedDeg(end);
+        f.arcs.push_back(a);
+    }
+    f.tens.push_back({10, 10, 2, 5});
+    conv.Settings.CB5 = true;
+    conv.Settings.ArcSepLen = 3;
+    for (int sep = 0; sep <= 2; ++sep) {
+        for (int shape = 0; shape <= 7; ++shape) {
+            SCOPED_TRACE(testing::Message() << sep << " " << shape);
+            conv.Settings.ArcSepType = sep;
+            conv.Settings.TenType = shape;
+            ConvertDrawing(f);
+            EXPECT_GT(fig.Fig3DN(), 3);
+            EXPECT_EQ(fig.Fig3DMoves(), 0);
+        }
+    }
+}
+
 TEST_F(DosConversion, DrawingsTakeTheFirstGroupScaleAndSymbolsNone) {
     TJwcFile d;
     d.psize = 99;

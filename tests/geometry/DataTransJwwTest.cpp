@@ -194,6 +194,46 @@ struct WindowsConversion : ::testing::Test {
 
 // ---- Entity selection ----
 
+// The list is sized once from the counts taken before converting: no kind, marker shape or
+// division mode may append more than was reserved.
+TEST_F(WindowsConversion, TheListIsSizedOnceForEveryKindAndSetting) {
+    TJwwWriter w;
+    w.AddLine(Line(0, 0, 10, 0));
+    w.AddDimension(Dimension(Att(2), 1));
+    w.AddArc(Curve(0, 0, 50, 0, kTurn, 1));
+    w.AddArc(Curve(0, 0, 5000, 1, 40, 0));
+    w.AddPoint(Point(1, 1));
+    w.AddSolid(Solid(0, 0, 10, 0, 10, 10, 0, 10));
+    w.AddSolid(Solid(0, 0, 10, 0, 5, 8, 5, 8));
+    for (const auto& [kind, code] : std::vector<std::pair<uint8_t, double>>{
+             {111, 0}, {111, 1}, {101, 0}, {101, 5}, {101, 100}, {101, 7}, {105, 2}, {106, 2}})
+        w.AddSolid(CurvedSolid(kind, 300, 0.5, 0.2, 0.3, 5, code));
+    TEntJwwBlockDef def;
+    def.nNumber = 1;
+    test::AddMember(def, Line(0, 0, 1, 1));
+    test::AddMember(def, Curve(0, 0, 20, 0, 1, 0));
+    w.AddBlockDef(def);
+    TEntJwwBlock b;
+    b.att = Att(2);
+    b.dBairitsuX = b.dBairitsuY = 2;
+    b.nNumber = 1;
+    w.AddBlock(b);
+
+    conv.Settings.CB3 = conv.Settings.CB5 = conv.Settings.CB6 = true;
+    conv.Settings.ArcSepAng = 0.05;
+    conv.Settings.ArcSepLen = 3;
+    for (int sep = 0; sep <= 2; ++sep) {
+        for (int shape = 0; shape <= 7; ++shape) {
+            SCOPED_TRACE(testing::Message() << sep << " " << shape);
+            conv.Settings.ArcSepType = sep;
+            conv.Settings.TenType = shape;
+            ConvertDrawing(w);
+            EXPECT_GT(fig.Fig3DN(), 20);
+            EXPECT_EQ(fig.Fig3DMoves(), 0);
+        }
+    }
+}
+
 TEST_F(WindowsConversion, SolidsAreLeftOutByDefault) {
     TJwwWriter w;
     w.AddSolid(Solid(0, 0, 10, 0, 10, 10, 0, 10));
