@@ -44,7 +44,8 @@ class TWindowsConversion {
     TWindowsConversion(TConverter& cv, TJwwEntities& d, double sc)
         : cv_(cv), set_(cv.Settings), d_(d), sc_(sc) {}
 
-    // What Run appends at most: every entity as if no filter dropped it.
+    // What Run appends at most. Curves and solids, which may give thousands of primitives
+    // each, are counted only when their filters let them through; the rest as if none did.
     TFigRoom Room() const {
         TFigRoom r;
         r.Add(static_cast<size_t>(std::max(d_.EntLineN, 0)), 2);
@@ -56,6 +57,10 @@ class TWindowsConversion {
         }
         for (int i = 0; i < d_.EntEnkoN; ++i) {
             const TEntJwwEnko& e = d_.EntEnko[i];
+            if (Hidden(e.att) || AuxStyleOrColour(e.att) ||
+                DimensionPart(e.att, kDimensionCurveBit) || Hatch(e.att)) {
+                continue;
+            }
             const double da = e.bZenEnFlg == 1 ? kTurn : e.radEnkoKaku;
             r.Add(static_cast<size_t>(cv_.ArcDivisionCount(e.dHankei, da)), 2);
         }
@@ -63,6 +68,7 @@ class TWindowsConversion {
         if (set_.CB6) {
             for (int i = 0; i < d_.EntSolidN; ++i) {
                 const TEntJwwSolid& e = d_.EntSolid[i];
+                if (Hidden(e.att) || AuxColour(e.att) || Hatch(e.att)) continue;
                 if (e.att.nPenStyle < 101) {
                     r.Add(1, 4);
                 } else {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <new>
+#include <stdexcept>
 
 namespace velmora {
 
@@ -16,8 +17,16 @@ void TFigList::PollAndCheckRoom() const {
 }
 
 void TFigList::Fig3DReserve(size_t entries, size_t corners) {
-    entries_.reserve(entries_.size() + entries);
-    points_.reserve(points_.size() + corners);
+    // The room is a bound, not a need: when it cannot be had, or lies beyond what the list can
+    // address, the list grows step by step as far as the primitives really go.
+    constexpr size_t kMaxCorners = std::numeric_limits<uint32_t>::max();
+    if (corners > kMaxCorners - points_.size()) return;
+    try {
+        entries_.reserve(entries_.size() + entries);
+        points_.reserve(points_.size() + corners);
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
 }
 
 void TFigList::Fig3DAdd(int32_t lay, int32_t col, int32_t typ, const T3Dpoint* pts, int count) {

@@ -46,7 +46,12 @@ TEST(FigList, AppendKeepsFlatCornersAndTheGivenLayerKeyAndKind) {
     EXPECT_EQ(fig.Fig3D(3).typ, 999);
     EXPECT_EQ(fig.Fig3D(1).lay, 17);
 
+    // Room is a bound: one that cannot be had leaves the list growing as it goes.
+    EXPECT_NO_THROW(fig.Fig3DReserve(size_t{1} << 62, 8));
+    EXPECT_NO_THROW(fig.Fig3DReserve(8, size_t{1} << 33));
     fig.Fig3DReserve(1000, 2000);
+    AddLine(fig, 1, 1);
+    EXPECT_EQ(fig.Fig3DN(), 5);
     fig.Fig3DClear();
     EXPECT_EQ(fig.Fig3DN(), 0);
     EXPECT_EQ(fig.Entries().capacity(), 0u);
