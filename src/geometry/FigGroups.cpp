@@ -33,9 +33,23 @@ TFigGroups BuildFigGroups(TFigList& fig) {
     }
     for (size_t l = 1; l < layStart.size(); ++l)
         layStart[l] += layStart[l - 1];
+    // Both walks below visit the entries of one key or group after another, scattered over
+    // the list: asking for them ahead keeps the walk from waiting on memory at every step.
+    constexpr size_t kAhead = 16;
+    const auto ahead = [&](const std::vector<uint32_t>& v, size_t k) {
+#if defined(__GNUC__) || defined(__clang__)
+        if (k + kAhead < v.size()) __builtin_prefetch(&entries[v[k + kAhead]]);
+#else
+        (void)v;
+        (void)k;
+#endif
+    };
     out.order.resize(byKey.size());
-    for (const uint32_t i : byKey)
+    for (size_t k = 0; k < byKey.size(); ++k) {
+        ahead(byKey, k);
+        const uint32_t i = byKey[k];
         out.order[layStart[entries[i].lay]++] = i;
+    }
     std::vector<uint32_t>().swap(byKey);
 
     for (size_t b = 0; b < out.order.size();) {
@@ -43,6 +57,7 @@ TFigGroups BuildFigGroups(TFigList& fig) {
         const int L = f.lay, C = f.col;
         size_t e = b + 1;
         while (e < out.order.size()) {
+            ahead(out.order, e);
             const TFigEntry& g = entries[out.order[e]];
             if (g.lay != L || g.col != C) break;
             ++e;
