@@ -4,6 +4,7 @@
 #include <cmath>
 #include <new>
 #include <numbers>
+#include <stdexcept>
 #include <unordered_map>
 #include <utility>
 
@@ -686,6 +687,45 @@ void TJwwBlockExploder::CleanUp(int32_t& n2) {
     }
 }
 
+void TJwwBlockExploder::ReserveForNodes(size_t nodes, size_t defs) {
+    // Room for what the placements add, taken once: arrays of a drawing's size grown step by
+    // step would be copied again and again. The budget bounds it; room that cannot be had is
+    // done without.
+    uint64_t add[6] = {};
+    for (size_t k = 0; k < nodes; ++k) {
+        const TEntJwwBlockTree& node = ents_.EntBlockTree[k];
+        if (node.defno < 0 || static_cast<size_t>(node.defno) >= defs) continue;
+        const TEntJwwBlockDef& def = ents_.EntBlockDef[static_cast<size_t>(node.defno)];
+        add[0] += Usable(def.mLine, def.mLineN);
+        add[1] += Usable(def.mEnko, def.mEnkoN);
+        add[2] += Usable(def.mTen, def.mTenN);
+        add[3] += Usable(def.mMoji, def.mMojiN);
+        add[4] += Usable(def.mSunpo, def.mSunpoN);
+        add[5] += Usable(def.mSolid, def.mSolidN);
+    }
+    const auto limit = static_cast<uint64_t>(std::max<int64_t>(budget_.maxEntities, 0));
+    for (uint64_t& n : add)
+        n = std::min(n, limit);
+    const uint64_t bytes = add[0] * sizeof(TEntJwwLine) + add[1] * sizeof(TEntJwwEnko) +
+                           add[2] * sizeof(TEntJwwTen) + add[3] * sizeof(TEntJwwMoji) +
+                           add[4] * sizeof(TEntJwwSunpo) + add[5] * sizeof(TEntJwwSolid);
+    if (bytes > static_cast<uint64_t>(std::max<int64_t>(budget_.maxBytes, 0))) return;
+    const auto grow = [](auto& arr, uint64_t n) {
+        try {
+            arr.reserve(arr.size() + static_cast<size_t>(n));
+        } catch (const std::bad_alloc&) {
+        } catch (const std::length_error&) {
+        }
+    };
+    grow(ents_.EntLine, add[0]);
+    grow(ents_.EntEnko, add[1]);
+    grow(ents_.EntTen, add[2]);
+    grow(ents_.EntMoji, add[3]);
+    grow(ents_.EntSunpo, add[4]);
+    grow(ents_.EntSolid, add[5]);
+    grow(ents_.EntNo, std::min(limit, add[0] + add[1] + add[2] + add[3] + add[4] + add[5]));
+}
+
 bool TJwwBlockExploder::BlockExplode(int32_t& n2) {
     const size_t nodes = Usable(ents_.EntBlockTree, ents_.EntBlockTreeN);
     if (nodes == 0) return true;
@@ -707,6 +747,7 @@ bool TJwwBlockExploder::BlockExplode(int32_t& n2) {
     ents_.EntNo.resize(static_cast<size_t>(n1_));
 
     const size_t defs = Usable(ents_.EntBlockDef, ents_.EntBlockDefN);
+    ReserveForNodes(nodes, defs);
     for (size_t k = 0; k < nodes && !truncated_; ++k) {
         const TEntJwwBlockTree& node = ents_.EntBlockTree[k];
         if (node.defno < 0 || static_cast<size_t>(node.defno) >= defs) continue;
