@@ -44,31 +44,36 @@ class TWindowsConversion {
     TWindowsConversion(TConverter& cv, TJwwEntities& d, double sc)
         : cv_(cv), set_(cv.Settings), d_(d), sc_(sc) {}
 
-    // What Run appends at most. Curves and solids, which may give thousands of primitives
-    // each, are counted only when their filters let them through; the rest as if none did.
+    // What Run appends at most: every entity its filters let through, as if all its
+    // coordinates were numbers.
     TFigRoom Room() const {
         TFigRoom r;
-        r.Add(static_cast<size_t>(std::max(d_.EntLineN, 0)), 2);
+        for (int i = 0; i < d_.EntLineN; ++i)
+            r.Add(LineKept(d_.EntLine[i]) ? 1 : 0, 2);
         const TFigRoom marker = cv_.MarkerRoom();
         if (set_.CB3) {
-            const auto n = static_cast<size_t>(std::max(d_.EntSunpoN, 0));
-            r.Add(3 * n, 2);
-            r.Add(marker, 2 * n);
+            for (int i = 0; i < d_.EntSunpoN; ++i) {
+                if (!Hidden(d_.EntSunpo[i].att)) {
+                    r.Add(3, 2);
+                    r.Add(marker, 2);
+                }
+            }
         }
         for (int i = 0; i < d_.EntEnkoN; ++i) {
             const TEntJwwEnko& e = d_.EntEnko[i];
-            if (Hidden(e.att) || AuxStyleOrColour(e.att) ||
-                DimensionPart(e.att, kDimensionCurveBit) || Hatch(e.att)) {
-                continue;
-            }
+            if (!CurveKept(e)) continue;
             const double da = e.bZenEnFlg == 1 ? kTurn : e.radEnkoKaku;
             r.Add(static_cast<size_t>(cv_.ArcDivisionCount(e.dHankei, da)), 2);
         }
-        if (set_.CB5) r.Add(marker, static_cast<size_t>(std::max(d_.EntTenN, 0)));
+        if (set_.CB5) {
+            for (int i = 0; i < d_.EntTenN; ++i) {
+                if (PointKept(d_.EntTen[i])) r.Add(marker);
+            }
+        }
         if (set_.CB6) {
             for (int i = 0; i < d_.EntSolidN; ++i) {
                 const TEntJwwSolid& e = d_.EntSolid[i];
-                if (Hidden(e.att) || AuxColour(e.att) || Hatch(e.att)) continue;
+                if (!SolidKept(e)) continue;
                 if (e.att.nPenStyle < 101) {
                     r.Add(1, 4);
                 } else {
@@ -114,6 +119,23 @@ class TWindowsConversion {
     }
     static int Key(const TEntJwwAttr& att) { return TConverter::ColorKeyOfPen(att.nPenColor); }
 
+    bool LineKept(const TEntJwwLine& e) const {
+        return !(Hidden(e.att) || AuxStyleOrColour(e.att) ||
+                 DimensionPart(e.att, kDimensionLineBit) || Hatch(e.att));
+    }
+    bool CurveKept(const TEntJwwEnko& e) const {
+        return !(Hidden(e.att) || AuxStyleOrColour(e.att) ||
+                 DimensionPart(e.att, kDimensionCurveBit) || Hatch(e.att));
+    }
+    // Temporary points are construction aids.
+    bool PointKept(const TEntJwwTen& e) const {
+        return e.bKariten == 0 && !(Hidden(e.att) || AuxColour(e.att) ||
+                                    DimensionPart(e.att, kDimensionCurveBit) || Hatch(e.att));
+    }
+    bool SolidKept(const TEntJwwSolid& e) const {
+        return !(Hidden(e.att) || AuxColour(e.att) || Hatch(e.att));
+    }
+
     // A line with a coordinate that is no number is damaged: dropped, as curves and markers
     // with one are, rather than drawn to the origin.
     void AppendLine(const TEntJwwLine& e) {
@@ -124,11 +146,7 @@ class TWindowsConversion {
     }
 
     void Line(const TEntJwwLine& e) {
-        if (Hidden(e.att) || AuxStyleOrColour(e.att) || DimensionPart(e.att, kDimensionLineBit) ||
-            Hatch(e.att)) {
-            return;
-        }
-        AppendLine(e);
+        if (LineKept(e)) AppendLine(e);
     }
 
     // Only the filters of the dimension as a whole and the auxiliary test of each part apply;
@@ -148,10 +166,7 @@ class TWindowsConversion {
     }
 
     void Curve(const TEntJwwEnko& e) {
-        if (Hidden(e.att) || AuxStyleOrColour(e.att) || DimensionPart(e.att, kDimensionCurveBit) ||
-            Hatch(e.att)) {
-            return;
-        }
+        if (!CurveKept(e)) return;
         // A full curve always starts at parameter angle 0, whatever start the file holds.
         const bool full = e.bZenEnFlg == 1;
         cv_.DataTransSubArc1(LayerOf(e.att), Key(e.att), sc_, e.start_x, e.start_y, e.dHankei,
@@ -160,16 +175,12 @@ class TWindowsConversion {
     }
 
     void Point(const TEntJwwTen& e) {
-        if (e.bKariten != 0) return;  // temporary points are construction aids
-        if (Hidden(e.att) || AuxColour(e.att) || DimensionPart(e.att, kDimensionCurveBit) ||
-            Hatch(e.att)) {
-            return;
-        }
+        if (!PointKept(e)) return;
         cv_.DataTransSubTen(LayerOf(e.att), Key(e.att), sc_, e.start_x, e.start_y);
     }
 
     void Solid(const TEntJwwSolid& e) {
-        if (Hidden(e.att) || AuxColour(e.att) || Hatch(e.att)) return;
+        if (!SolidKept(e)) return;
         const int la = LayerOf(e.att);
         const int k = cv_.ColorKeyOfSolid(e.att.nPenColor, e.Color);
         const int style = e.att.nPenStyle;
@@ -260,6 +271,7 @@ void ConvertWindows(TConverter& cv, TDrawing& d) {
     TWindowsConversion conversion(cv, d, GroupZeroScale(d.EntLgrp));
     const TFigRoom room = conversion.Room();
     cv.Fig().Fig3DReserve(room.entries, room.corners);
+    const TFigPrefault prefault = cv.Fig().Fig3DPrefault();
     conversion.Run();
 }
 
