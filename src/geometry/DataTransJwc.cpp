@@ -36,7 +36,7 @@ void ConvertDos(TConverter& cv, const std::vector<TEntJwcLine>& lines,
         if (set.CB5) room.Add(cv.MarkerRoom(), tens.size());
         cv.Fig().Fig3DReserve(room.entries, room.corners);
     }
-    const TFigPrefault prefault = cv.Fig().Fig3DPrefault();
+    const TPrefault prefault = cv.Fig().Fig3DPrefault();
 
     for (const TEntJwcLine& e : lines) {
         if (hidden(e.lay)) continue;

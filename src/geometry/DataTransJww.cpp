@@ -271,7 +271,7 @@ void ConvertWindows(TConverter& cv, TDrawing& d) {
     TWindowsConversion conversion(cv, d, GroupZeroScale(d.EntLgrp));
     const TFigRoom room = conversion.Room();
     cv.Fig().Fig3DReserve(room.entries, room.corners);
-    const TFigPrefault prefault = cv.Fig().Fig3DPrefault();
+    const TPrefault prefault = cv.Fig().Fig3DPrefault();
     conversion.Run();
 }
 

@@ -2,16 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstddef>
 #include <limits>
 #include <new>
 #include <stdexcept>
-#include <system_error>
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#include <unistd.h>
-#endif
 
 namespace velmora {
 
@@ -58,50 +51,11 @@ void TFigList::KeepGiven(int32_t lay, int32_t col, int32_t typ) {
     given_.push_back({static_cast<uint32_t>(entries_.size() - 1), lay, col, typ});
 }
 
-TFigPrefault TFigList::Fig3DPrefault() const {
-    TFigPrefault handle;
-#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
-    struct TRange {
-        uintptr_t begin = 0, end = 0;
-    };
-    // The whole pages inside a buffer: the pages at its ends may hold the allocator's data.
-    const auto inner = [](const void* p, size_t bytes) {
-        const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
-        const auto a = reinterpret_cast<uintptr_t>(p);
-        TRange r{(a + page - 1) / page * page, (a + bytes) / page * page};
-        if (r.end < r.begin) r.end = r.begin;
-        return r;
-    };
-    const TRange ranges[2] = {inner(points_.data() + points_.size(),
-                                    (points_.capacity() - points_.size()) * sizeof(T2Dpoint)),
-                              inner(entries_.data() + entries_.size(),
-                                    (entries_.capacity() - entries_.size()) * sizeof(TFigEntry))};
-    constexpr uintptr_t kLeast = uintptr_t{8} << 20;
-    if ((ranges[0].end - ranges[0].begin) + (ranges[1].end - ranges[1].begin) < kLeast)
-        return handle;
-    try {
-        handle.thread_ = std::thread([ranges] {
-            // Both pools fill at the same pace, so they are made resident side by side, in
-            // steps, from their fronts where the appends begin.
-            constexpr uintptr_t kSteps = 64;
-            const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
-            for (uintptr_t k = 0; k < kSteps; ++k) {
-                for (const TRange& r : ranges) {
-                    const uintptr_t pages = (r.end - r.begin) / page;
-                    const uintptr_t from = r.begin + pages * k / kSteps * page;
-                    const uintptr_t to = r.begin + pages * (k + 1) / kSteps * page;
-                    // Making present pages present leaves their bytes alone, so the appends
-                    // may write meanwhile. A refusal only leaves the work to them.
-                    if (to > from &&
-                        madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE) != 0)
-                        return;
-                }
-            }
-        });
-    } catch (const std::system_error&) {
-    }
-#endif
-    return handle;
+TPrefault TFigList::Fig3DPrefault() const {
+    return TPrefault{
+        {points_.data() + points_.size(), (points_.capacity() - points_.size()) * sizeof(T2Dpoint)},
+        {entries_.data() + entries_.size(),
+         (entries_.capacity() - entries_.size()) * sizeof(TFigEntry)}};
 }
 
 T3DdataField TFigList::Fig3D(size_t i) const {

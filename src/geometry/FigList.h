@@ -2,9 +2,9 @@
 
 #include <array>
 #include <cstdint>
-#include <thread>
 #include <vector>
 
+#include "util/Prefault.h"
 #include "util/Stop.h"
 
 namespace velmora {
@@ -55,23 +55,6 @@ constexpr int FigCornerCount(int32_t typ) {
     return typ == kFigTypLine ? 2 : typ == kFigTypTri ? 3 : 4;
 }
 
-// While it lives, a second thread makes the room a list has reserved resident, ahead of the
-// appends that fill it: fresh pages are expensive to take one by one on the converting thread.
-// Its end waits for that thread.
-class TFigPrefault {
-  public:
-    TFigPrefault() = default;
-    TFigPrefault(TFigPrefault&&) = default;
-    TFigPrefault& operator=(TFigPrefault&&) = delete;
-    ~TFigPrefault() {
-        if (thread_.joinable()) thread_.join();
-    }
-
-  private:
-    friend class TFigList;
-    std::thread thread_;
-};
-
 // The primitive list that converters fill and the writer reads, with its per-layer and
 // per-key counts and the colour table. One object is reused for every file of a run.
 // Appends may throw std::bad_alloc, or TStopped once Stop is raised; callers catch them at their
@@ -107,9 +90,8 @@ class TFigList {
     // How often the storage had to move to grow since the last Fig3DClear; a converter that
     // reserved what it appends leaves it 0.
     int Fig3DMoves() const { return moves_; }
-    // Starts making the reserved room resident (see TFigPrefault); nothing where the system
-    // offers no way to, or when the room is small.
-    TFigPrefault Fig3DPrefault() const;
+    // Starts making the reserved room resident while the list fills (see TPrefault).
+    TPrefault Fig3DPrefault() const;
     // Appends one primitive: the first `count` points (at most FigCornerCount(typ)) taken
     // without their z, the other corners 0.
     void Fig3DAdd(int32_t lay, int32_t col, int32_t typ, const T3Dpoint* pts, int count);
