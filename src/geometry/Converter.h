@@ -62,6 +62,8 @@ class TConverter {
     // A count too large for the bound takes it; an undefined one (0 / 0) the least count.
     int ArcDivisionCount(double cr, double da) const;
 
+    // Sweep in radians of an arc from sa to ea in degrees: 2 pi for a full circle.
+    static double SweepOfDegrees(double sa, double ea);
     // Angles in degrees: an end equal to the start, or a whole turn, is a full circle from 0.
     void DataTransSubArc(int la, int co, double sc, double cx, double cy, double cr, double ch,
                          double ka, double sa, double ea);

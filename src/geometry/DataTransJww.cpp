@@ -45,7 +45,7 @@ class TWindowsConversion {
         : cv_(cv), set_(cv.Settings), d_(d), sc_(sc) {}
 
     // What Run appends at most: every entity its filters let through, as if all its
-    // coordinates were numbers.
+    // coordinates were numbers. It is near exact, as the room is made resident ahead.
     TFigRoom Room() const {
         TFigRoom r;
         for (int i = 0; i < d_.EntLineN; ++i)
@@ -53,16 +53,27 @@ class TWindowsConversion {
         const TFigRoom marker = cv_.MarkerRoom();
         if (set_.CB3) {
             for (int i = 0; i < d_.EntSunpoN; ++i) {
-                if (!Hidden(d_.EntSunpo[i].att)) {
-                    r.Add(3, 2);
-                    r.Add(marker, 2);
+                const TEntJwwSunpo& e = d_.EntSunpo[i];
+                if (Hidden(e.att)) continue;
+                r.Add(AuxStyleOrColour(e.Sen.att) ? 0 : 1, 2);
+                if (e.bSxfMode == 0) continue;
+                for (const TEntJwwLine* ho : {&e.Ho1, &e.Ho2})
+                    r.Add(AuxStyleOrColour(ho->att) ? 0 : 1, 2);
+                for (const TEntJwwTen* te : {&e.Te1, &e.Te2}) {
+                    if (!AuxColour(te->att)) r.Add(marker);
                 }
             }
         }
         for (int i = 0; i < d_.EntEnkoN; ++i) {
             const TEntJwwEnko& e = d_.EntEnko[i];
             if (!CurveKept(e)) continue;
-            const double da = e.bZenEnFlg == 1 ? kTurn : e.radEnkoKaku;
+            const bool full = e.bZenEnFlg == 1;
+            const double sa = full ? 0 : e.radKaishiKaku, da = full ? kTurn : e.radEnkoKaku;
+            // A curve that is dropped for a value that is no number takes no room.
+            if (!AllFinite({sc_, e.start_x, e.start_y, e.dHankei, e.dHenpeiRitsu, e.radKatamukiKaku,
+                            sa, da})) {
+                continue;
+            }
             r.Add(static_cast<size_t>(cv_.ArcDivisionCount(e.dHankei, da)), 2);
         }
         if (set_.CB5) {
@@ -74,13 +85,20 @@ class TWindowsConversion {
             for (int i = 0; i < d_.EntSolidN; ++i) {
                 const TEntJwwSolid& e = d_.EntSolid[i];
                 if (!SolidKept(e)) continue;
-                if (e.att.nPenStyle < 101) {
+                const int style = e.att.nPenStyle;
+                if (style < 101) {
                     r.Add(1, 4);
-                } else {
-                    const int n = std::max(cv_.ArcDivisionCount(e.end_x, e.DPoint3_x),
-                                           cv_.ArcDivisionCount(e.end_x, kTurn));
-                    r.Add(static_cast<size_t>(n), e.att.nPenStyle == 111 ? 2 : 4);
+                    continue;
                 }
+                if (!AllFinite({sc_, e.start_x, e.start_y, e.end_x, e.end_y, e.DPoint2_x,
+                                e.DPoint2_y, e.DPoint3_x})) {
+                    continue;
+                }
+                // The sweep Solid chooses: a whole turn for a full outline or pie.
+                const double code = std::trunc(e.DPoint3_y);
+                const bool whole = style == 111 ? code != 0 : style == 101 && code == 100;
+                const int n = cv_.ArcDivisionCount(e.end_x, whole ? kTurn : e.DPoint3_x);
+                r.Add(static_cast<size_t>(n), style == 111 ? 2 : 4);
             }
         }
         return r;

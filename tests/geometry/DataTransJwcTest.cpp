@@ -67,8 +67,8 @@ struct DosConversion : ::testing::Test {
     }
 };
 
-// The list is sized once from the counts taken before converting, arcs of any sweep and
-// every marker shape included.
+// The list is sized once, and exactly, from the counts taken before converting, arcs of any
+// sweep and every marker shape included.
 TEST_F(DosConversion, TheListIsSizedOnce) {
     TJwcFile f;
     f.lines.push_back({0, 0, 100, 0, 1, 2, 0});
@@ -90,6 +90,7 @@ TEST_F(DosConversion, TheListIsSizedOnce) {
             ConvertDrawing(f);
             EXPECT_GT(fig.Fig3DN(), 3);
             EXPECT_EQ(fig.Fig3DMoves(), 0);
+            EXPECT_EQ(fig.Entries().capacity(), static_cast<size_t>(fig.Fig3DN()));
         }
     }
 }
