@@ -3,10 +3,13 @@
 namespace velmora {
 
 TFigGroups BuildFigGroups(TFigList& fig) {
-    // The kinds of FigCountCol's selection 13: segments, triangles, quadrilaterals.
-    constexpr int kWrittenKinds = 13;
-    fig.FigCountLay();
-    fig.FigCountCol(-1, kWrittenKinds);
+    // FigCountLay and FigCountCol(-1, 13) (segments, triangles, quadrilaterals) in one walk.
+    fig.FigLay.fill(0);
+    fig.FigCol.fill(0);
+    for (const TFigEntry& e : fig.Entries()) {
+        ++fig.FigLay[e.lay];
+        if (IsWrittenKind(e.typ)) ++fig.FigCol[e.col];
+    }
 
     TFigGroups out;
     out.layUsed.assign(kFigLayerCount, false);
