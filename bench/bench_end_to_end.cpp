@@ -2,11 +2,13 @@
 // against writing the same number of output bytes with `head -c N /dev/zero > f`, which is the
 // least any converter has to spend on its document. Each size runs the converter and the
 // baseline in turn; the table gives the medians, the peak memory of the converter and its
-// output rate.
+// output rate. A third run in each turn keeps the converter on one processor, so that the last
+// column shows what the second one gains (1-core time / time).
 //
 // Usage: bench_end_to_end [--runs=N] [--sizes=100000,1000000,5000000] [--cli=PATH] [DIR]
 // DIR (default: the temporary folder) holds the drawings and documents while they are measured.
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -35,8 +37,9 @@ struct TChild {
     int status = -1;
 };
 
-// Runs argv to its end; the peak resident set is the child's own.
-TChild Spawn(const std::vector<std::string>& argv) {
+// Runs argv to its end, on the first processor it may use when oneCore is set; the peak
+// resident set is the child's own.
+TChild Spawn(const std::vector<std::string>& argv, bool oneCore = false) {
     std::vector<char*> args;
     for (const std::string& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
@@ -47,6 +50,16 @@ TChild Spawn(const std::vector<std::string>& argv) {
     if (pid == 0) {
         const int devnull = ::open("/dev/null", O_WRONLY);
         if (devnull >= 0) dup2(devnull, STDOUT_FILENO);
+        cpu_set_t set;
+        if (oneCore && sched_getaffinity(0, sizeof set, &set) == 0) {
+            for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+                if (!CPU_ISSET(cpu, &set)) continue;
+                CPU_ZERO(&set);
+                CPU_SET(cpu, &set);
+                sched_setaffinity(0, sizeof set, &set);
+                break;
+            }
+        }
         execv(args[0], args.data());
         _exit(127);
     }
@@ -98,8 +111,8 @@ int main(int argc, char** argv) {
     fs::create_directories(dir);
     cli = fs::absolute(cli);
 
-    std::printf("%-9s %9s %10s %9s %9s %7s %10s %9s\n", "entities", "input MB", "output MB",
-                "velmora s", "write s", "ratio", "peak MiB", "out MB/s");
+    std::printf("%-9s %9s %10s %9s %9s %7s %10s %9s %9s %7s\n", "entities", "input MB", "output MB",
+                "velmora s", "write s", "ratio", "peak MiB", "out MB/s", "1-core s", "gain");
     for (const int n : sizes) {
         const fs::path drawing = dir / ("bench_" + std::to_string(n) + ".jww");
         {
@@ -107,13 +120,14 @@ int main(int argc, char** argv) {
             std::ofstream(drawing, std::ios::binary)
                 .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         }
-        std::vector<double> conv, base;
+        std::vector<double> conv, base, single;
         long peak = 0;
         uintmax_t outBytes = 0;
+        const std::vector<std::string> convert = {cli.string(), "--solids=on", "-o", dir.string(),
+                                                  drawing.string()};
         for (int r = 0; r < runs; ++r) {
             DropOutputs(dir);
-            const TChild c =
-                Spawn({cli.string(), "--solids=on", "-o", dir.string(), drawing.string()});
+            const TChild c = Spawn(convert);
             const fs::path dae = dir / ("bench_" + std::to_string(n) + ".dae");
             std::error_code ec;
             outBytes = fs::file_size(dae, ec);
@@ -128,14 +142,22 @@ int main(int argc, char** argv) {
             const std::string cmd = "head -c " + std::to_string(outBytes) + " /dev/zero > '" +
                                     (dir / "baseline.bin").string() + "'";
             base.push_back(Spawn({"/bin/sh", "-c", cmd}).seconds);
+            DropOutputs(dir);
+            const TChild one = Spawn(convert, true);
+            if (one.status != 0) {
+                std::fprintf(stderr, "conversion of %s on one processor failed (status %d)\n",
+                             drawing.string().c_str(), one.status);
+                return 1;
+            }
+            single.push_back(one.seconds);
         }
         DropOutputs(dir);
         const double inMB = static_cast<double>(fs::file_size(drawing)) / 1e6;
         fs::remove(drawing);
         const double outMB = static_cast<double>(outBytes) / 1e6;
-        const double v = Median(conv), b = Median(base);
-        std::printf("%-9d %9.1f %10.1f %9.2f %9.2f %6.2fx %10.0f %9.0f\n", n, inMB, outMB, v, b,
-                    v / b, static_cast<double>(peak) / 1024, outMB / v);
+        const double v = Median(conv), b = Median(base), one = Median(single);
+        std::printf("%-9d %9.1f %10.1f %9.2f %9.2f %6.2fx %10.0f %9.0f %9.2f %6.2fx\n", n, inMB,
+                    outMB, v, b, v / b, static_cast<double>(peak) / 1024, outMB / v, one, one / v);
         std::fflush(stdout);
     }
     return 0;

@@ -137,10 +137,10 @@ int main(int argc, char** argv) {
 
     const double dae_s = Seconds(t0, t1);
     const double mb = static_cast<double>(bytes) / 1e6;
-    std::printf("primitives: %d (%d segments, %d triangles and quadrilaterals)\n", fig.Fig3DN,
+    std::printf("primitives: %d (%d segments, %d triangles and quadrilaterals)\n", fig.Fig3DN(),
                 kSegments, kTriangles + kQuads);
     std::printf("document: %.1f MB in %.3f s\n", mb, dae_s);
-    std::printf("primitives per second: %.0f\n", fig.Fig3DN / dae_s);
+    std::printf("primitives per second: %.0f\n", fig.Fig3DN() / dae_s);
     std::printf("document MB/s: %.1f\n", mb / dae_s);
     std::printf("plain fwrite MB/s: %.1f\n", mb / plain_s);
     std::printf("ratio document/plain: %.2f\n", plain_s / dae_s);

@@ -49,6 +49,17 @@ std::string BudgetStop(const TJwsData& r) {
     return r.BudgetStop;
 }
 
+// Windows readers hold arrays of a drawing's size; once converted they are given back, so
+// that the document is written with the memory of the list alone. DOS drawings are small.
+void FreeConverted(TJwwData& r) {
+    r.EntitiesFree();
+}
+void FreeConverted(TJwsData& r) {
+    r.EntitiesFree();
+}
+void FreeConverted(TJwcData&) {}
+void FreeConverted(TJwkData&) {}
+
 // One input kind as the batch run sees it: the reader's check and read, and the attribute and
 // conversion steps that differ between kinds.
 template <typename TReader>
@@ -96,6 +107,7 @@ class TFileKind final : public IFileKind {
                 damage_.What = budget;
             }
         }
+        FreeConverted(reader_);
     }
     TDamage Damage() const override { return damage_; }
 

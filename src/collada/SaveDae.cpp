@@ -1,16 +1,20 @@
 #include "collada/SaveDae.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <string_view>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "geometry/FigGroups.h"
@@ -102,20 +106,30 @@ std::string ColourText(uint32_t byte) {
     return ShortestFixedText(RoundDigits(3, 0, byte / 255.0));
 }
 
-// The output file behind a large buffer. After the first failed write every later one is
-// skipped; Close reports whether everything reached the file.
+// The output file behind a ring of buffers: while one is filled, a second thread hands the
+// filled ones to the file, so that formatting and the system's copying of the bytes overlap,
+// and a buffer is copied while it is still in the processor's cache. Buffers reach the file in
+// the order they were filled. After the first failed write every later one is skipped; Close
+// reports whether everything reached the file.
 class TDaeOut {
   public:
-    static constexpr size_t kSize = size_t{4} << 20;
+    static constexpr size_t kSize = size_t{1} << 20;
+    static constexpr int kCount = 4;
     // Room that one formatted line of the writer may take at most.
     static constexpr size_t kLineRoom = 16 * kMaxFixedChars + 256;
 
-    TDaeOut(std::FILE* f, const TStopFlag* stop)
-        : f_(f), stop_(stop), buf_(new char[kSize]), pos_(buf_.get()) {}
+    TDaeOut(std::FILE* f, const TStopFlag* stop) : f_(f), stop_(stop) {
+        bufs_[0] = std::make_unique<char[]>(kSize);
+        pos_ = bufs_[0].get();
+        // The buffers are large already: a stream buffer would only split each write in two.
+        std::setvbuf(f_, nullptr, _IONBF, 0);
+    }
+    TDaeOut(const TDaeOut&) = delete;
+    TDaeOut& operator=(const TDaeOut&) = delete;
 
     // Pointer to at least n free bytes; Commit(end) after filling them.
     char* Room(size_t n) {
-        if (static_cast<size_t>(buf_.get() + kSize - pos_) < n) Flush();
+        if (static_cast<size_t>(Buf() + kSize - pos_) < n) Flush();
         return pos_;
     }
     void Commit(char* end) { pos_ = end; }
@@ -123,6 +137,7 @@ class TDaeOut {
     void Put(std::string_view s) {
         if (s.size() > kSize / 2) {
             Flush();
+            WaitIdle();
             Write(s.data(), s.size());
             return;
         }
@@ -135,30 +150,102 @@ class TDaeOut {
         Put("\r\n");
     }
     bool Close() {
-        Flush();
+        ThrowIfStopped(stop_);
+        WaitIdle();
+        Write(Buf(), static_cast<size_t>(pos_ - Buf()));
+        pos_ = Buf();
+        StopWriter();
         const bool closed = std::fclose(f_) == 0;
         f_ = nullptr;
         return closed && ok_;
     }
     ~TDaeOut() {
+        StopWriter();
         if (f_) std::fclose(f_);
     }
 
   private:
+    char* Buf() const { return bufs_[cur_].get(); }
+
+    // Queues the filled buffer for the writing thread (started with the first full buffer, so
+    // a small document never starts one) and goes on in the next free one.
     void Flush() {
         ThrowIfStopped(stop_);
-        Write(buf_.get(), static_cast<size_t>(pos_ - buf_.get()));
-        pos_ = buf_.get();
+        const size_t n = static_cast<size_t>(pos_ - Buf());
+        if (!writer_.joinable() && !alone_) {
+            try {
+                for (int i = 1; i < kCount; ++i)
+                    bufs_[i] = std::make_unique<char[]>(kSize);
+                writer_ = std::thread([this] { WriterLoop(); });
+            } catch (const std::system_error&) {
+                alone_ = true;  // no thread to be had: write in turn
+            }
+        }
+        if (alone_) {
+            Write(Buf(), n);
+            pos_ = Buf();
+            return;
+        }
+        {
+            std::unique_lock lock(mutex_);
+            len_[cur_] = n;
+            ++queued_;
+            work_.notify_one();
+            cur_ = (cur_ + 1) % kCount;
+            // The next buffer is free unless every buffer waits for the file.
+            idle_.wait(lock, [this] { return queued_ < kCount; });
+        }
+        pos_ = Buf();
     }
+    void WaitIdle() {
+        if (!writer_.joinable()) return;
+        std::unique_lock lock(mutex_);
+        idle_.wait(lock, [this] { return queued_ == 0; });
+    }
+    void StopWriter() {
+        if (!writer_.joinable()) return;
+        {
+            std::lock_guard lock(mutex_);
+            quit_ = true;
+        }
+        work_.notify_one();
+        writer_.join();
+    }
+    void WriterLoop() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            work_.wait(lock, [this] { return queued_ > 0 || quit_; });
+            if (queued_ == 0) return;
+            const char* p = bufs_[head_].get();
+            const size_t n = len_[head_];
+            lock.unlock();
+            Write(p, n);
+            lock.lock();
+            head_ = (head_ + 1) % kCount;
+            --queued_;
+            idle_.notify_one();
+        }
+    }
+    // Called by one thread at a time: the writer's, or the caller's while the writer is idle.
     void Write(const char* p, size_t n) {
         if (ok_ && n > 0 && std::fwrite(p, 1, n, f_) != n) ok_ = false;
     }
 
     std::FILE* f_;
     const TStopFlag* stop_;
-    std::unique_ptr<char[]> buf_;
-    char* pos_;
-    bool ok_ = true;
+    std::unique_ptr<char[]> bufs_[kCount];
+    int cur_ = 0;  // the buffer being filled
+    char* pos_ = nullptr;
+    std::atomic<bool> ok_ = true;
+    std::thread writer_;
+    std::mutex mutex_;
+    std::condition_variable work_, idle_;
+    // Under mutex_: queued_ filled buffers wait for the file, the oldest at head_.
+    size_t len_[kCount] = {};
+    int head_ = 0;
+    int queued_ = 0;
+    bool quit_ = false;
+    bool alone_ = false;
 };
 
 char* PutText(char* o, std::string_view s) {
@@ -295,7 +382,7 @@ class TNormalText {
 };
 
 int CornerCount(int32_t typ) {
-    return typ == kFigTypLine ? 2 : typ == kFigTypTri ? 3 : 4;
+    return FigCornerCount(typ);
 }
 
 void WriteHeader(TDaeOut& out, std::string_view created, std::string_view now, bool compact) {
@@ -351,17 +438,44 @@ void WriteMaterials(TDaeOut& out, const TFigList& fig, const TFigGroups& layout)
     out.Line("</library_materials>");
 }
 
+// Asks for the cache line at p ahead of its use.
+inline void Prefetch(const void* p) {
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(p);
+#else
+    (void)p;
+#endif
+}
+
+// How far ahead a walk over a group asks for entries, and for the corners of entries it has
+// asked for before: plain lines are one entry each, so every step would otherwise wait for
+// memory twice.
+constexpr size_t kEntryAhead = 16;
+constexpr size_t kCornerAhead = 8;
+
+// faces: room for the face entries of a group, reused from group to group.
 void WriteGeometry(TDaeOut& out, const TFigList& fig, const TFigGroups& layout, const TFigGroup& g,
-                   double F, TNormalText& normals, bool compact) {
+                   double F, TNormalText& normals, bool compact, std::vector<uint32_t>& faces) {
     // Every entry of the group is written, also one whose stored layer or key lies out of
     // range and is counted under layer 0 or key 1, so that counts and geometry agree.
+    // A group's entries lie scattered over the list, so each pass over them costs a walk
+    // through memory: the faces are picked out once, and the segments, which need nothing but
+    // their number after their positions, are walked once more only.
+    const std::vector<TFigEntry>& entries = fig.Entries();
     uint64_t segs = 0, tris = 0, verts = 0;
+    faces.clear();
+    const uint32_t* order = layout.order.data();
     for (size_t i = g.begin; i < g.end; ++i) {
-        const T3DdataField& f = fig.Fig3D[layout.order[i]];
-        verts += static_cast<uint64_t>(CornerCount(f.typ));
-        if (f.typ == kFigTypLine) ++segs;
-        if (f.typ == kFigTypTri) tris += 1;
-        if (f.typ == kFigTypSqr) tris += 2;
+        if (i + kEntryAhead < g.end) Prefetch(&entries[order[i + kEntryAhead]]);
+        const uint32_t k = order[i];
+        const int32_t typ = entries[k].typ;
+        verts += static_cast<uint64_t>(CornerCount(typ));
+        if (typ == kFigTypLine) {
+            ++segs;
+            continue;
+        }
+        faces.push_back(k);
+        tris += typ == kFigTypTri ? 1 : 2;
     }
     const std::string G = "layer" + std::to_string(g.lay) + "-C" + std::to_string(g.col);
     const std::string C = std::to_string(g.col);
@@ -371,27 +485,40 @@ void WriteGeometry(TDaeOut& out, const TFigList& fig, const TFigGroups& layout, 
     out.Line("      <source id=\"" + G + "-Pos\">");
     out.Line("        <float_array id=\"" + G + "-Pos-array\" count=\"" +
              std::to_string(3 * verts) + "\">");
-    const auto positions = [&](bool faces) {
-        for (size_t i = g.begin; i < g.end; ++i) {
-            const T3DdataField& f = fig.Fig3D[layout.order[i]];
-            if ((f.typ != kFigTypLine) != faces) continue;
-            char* o = out.Room(TDaeOut::kLineRoom);
-            o = PutText(o, "          ");
-            const int corners = CornerCount(f.typ);
-            for (int c = 0; c < corners; ++c) {
-                if (c > 0) *o++ = ' ';
-                o = PutFixed9(o, f.p[c].x * F);
-                *o++ = ' ';
-                o = PutFixed9(o, f.p[c].y * F);
-                *o++ = ' ';
-                o = PutFixed9(o, f.p[c].z * F);
-            }
-            o = PutText(o, "\r\n");
-            out.Commit(o);
+    // Every z of the list is 0, so its text is the same for every corner.
+    char zText[kMaxFixedChars];
+    const std::string_view z(zText, static_cast<size_t>(PutFixed9(zText, 0.0 * F) - zText));
+    const auto position = [&](const TFigEntry& f) {
+        const T2Dpoint* pt = fig.Corners(f);
+        char* o = out.Room(TDaeOut::kLineRoom);
+        o = PutText(o, "          ");
+        const int corners = CornerCount(f.typ);
+        for (int c = 0; c < corners; ++c) {
+            if (c > 0) *o++ = ' ';
+            o = PutFixed9(o, pt[c].x * F);
+            *o++ = ' ';
+            o = PutFixed9(o, pt[c].y * F);
+            *o++ = ' ';
+            o = PutText(o, z);
         }
+        o = PutText(o, "\r\n");
+        out.Commit(o);
     };
-    positions(true);
-    positions(false);
+    for (const uint32_t k : faces)
+        position(entries[k]);
+    if (segs > 0) {
+        for (size_t i = g.begin; i < g.end; ++i) {
+            if (i + kEntryAhead < g.end) Prefetch(&entries[order[i + kEntryAhead]]);
+            if (i + kCornerAhead < g.end) {
+                const char* c =
+                    reinterpret_cast<const char*>(fig.Corners(entries[order[i + kCornerAhead]]));
+                Prefetch(c);
+                Prefetch(c + 2 * sizeof(T2Dpoint) - 1);
+            }
+            const TFigEntry& f = entries[order[i]];
+            if (f.typ == kFigTypLine) position(f);
+        }
+    }
     out.Line("        </float_array>");
     out.Line("        <technique_common>");
     out.Line("          <accessor source=\"#" + G + "-Pos-array\" count=\"" +
@@ -419,27 +546,25 @@ void WriteGeometry(TDaeOut& out, const TFigList& fig, const TFigGroups& layout, 
             o = PutFixed9(o, F);
             up.assign(buf, o);
         }
-        for (const bool faces : {true, false}) {
-            for (size_t i = g.begin; i < g.end; ++i) {
-                const T3DdataField& f = fig.Fig3D[layout.order[i]];
-                if ((f.typ != kFigTypLine) != faces) continue;
-                std::string_view text = up;
-                if (faces) {
-                    T3Dpoint n = TFigList::FigFaceNormal(f);
-                    n = {n.x * F, n.y * F, n.z * F};
-                    text = normals.Of(n);
-                }
-                const int corners = CornerCount(f.typ);
-                char* o = out.Room(TDaeOut::kLineRoom);
-                o = PutText(o, "          ");
-                for (int c = 0; c < corners; ++c) {
-                    if (c > 0) *o++ = ' ';
-                    o = PutText(o, text);
-                }
-                o = PutText(o, "\r\n");
-                out.Commit(o);
+        for (const uint32_t k : faces) {
+            const TFigEntry& f = entries[k];
+            T3Dpoint n = TFigList::FigFaceNormal(f.typ, fig.Corners(f));
+            n = {n.x * F, n.y * F, n.z * F};
+            const std::string_view text = normals.Of(n);
+            const int corners = CornerCount(f.typ);
+            char* o = out.Room(TDaeOut::kLineRoom);
+            o = PutText(o, "          ");
+            for (int c = 0; c < corners; ++c) {
+                if (c > 0) *o++ = ' ';
+                o = PutText(o, text);
             }
+            o = PutText(o, "\r\n");
+            out.Commit(o);
         }
+        // Every segment's line is the same.
+        const std::string segmentLine = "          " + up + " " + up + "\r\n";
+        for (uint64_t i = 0; i < segs; ++i)
+            out.Put(segmentLine);
         out.Line("        </float_array>");
         out.Line("        <technique_common>");
         out.Line("          <accessor source=\"#" + G + "-Normal-array\" count=\"" +
@@ -465,9 +590,8 @@ void WriteGeometry(TDaeOut& out, const TFigList& fig, const TFigGroups& layout, 
                  "\">");
         out.Put(vertexInput);
         out.Line("        <p>");
-        for (size_t i = g.begin; i < g.end; ++i) {
-            const T3DdataField& f = fig.Fig3D[layout.order[i]];
-            if (f.typ == kFigTypLine) continue;
+        for (const uint32_t k : faces) {
+            const TFigEntry& f = entries[k];
             char* o = out.Room(TDaeOut::kLineRoom);
             o = PutText(o, "        ");
             const uint64_t tri[3] = {n, n + 1, n + 2};
@@ -492,9 +616,7 @@ void WriteGeometry(TDaeOut& out, const TFigList& fig, const TFigGroups& layout, 
                  "\">");
         out.Put(vertexInput);
         out.Line("        <p>");
-        for (size_t i = g.begin; i < g.end; ++i) {
-            const T3DdataField& f = fig.Fig3D[layout.order[i]];
-            if (f.typ != kFigTypLine) continue;
+        for (uint64_t i = 0; i < segs; ++i) {
             char* o = out.Room(64);
             o = PutText(o, "        ");
             o = PutUint(o, n);
@@ -509,9 +631,7 @@ void WriteGeometry(TDaeOut& out, const TFigList& fig, const TFigGroups& layout, 
     } else if (segs > 0) {
         const std::string open = "      <lines count=\"1\" material=\"Color" + C + "\">\r\n" +
                                  vertexInput + "        <p>";
-        for (size_t i = g.begin; i < g.end; ++i) {
-            const T3DdataField& f = fig.Fig3D[layout.order[i]];
-            if (f.typ != kFigTypLine) continue;
+        for (uint64_t i = 0; i < segs; ++i) {
             char* o = out.Room(open.size() + 64);
             o = PutText(o, open);
             o = PutUint(o, n);
@@ -566,8 +686,9 @@ void WriteDocument(TDaeOut& out, TFigList& fig, double F, std::string_view creat
     WriteMaterials(out, fig, layout);
     out.Line("<library_geometries>");
     TNormalText normals;
+    std::vector<uint32_t> faces;
     for (const TFigGroup& g : layout.groups)
-        WriteGeometry(out, fig, layout, g, F, normals, compact);
+        WriteGeometry(out, fig, layout, g, F, normals, compact, faces);
     out.Line("</library_geometries>");
     WriteScene(out, layout);
     out.Line("<scene>");

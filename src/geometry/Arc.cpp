@@ -78,19 +78,20 @@ int TConverter::ArcDivisionCount(double cr, double da) const {
     return n;
 }
 
-void TConverter::DataTransSubArc(int la, int co, double sc, double cx, double cy, double cr,
-                                 double ch, double ka, double sa, double ea) {
-    if (!AllFinite({sc, cx, cy, cr, ch, ka, sa, ea})) return;
+double TConverter::SweepOfDegrees(double sa, double ea) {
     // fmod instead of repeated addition of 360: same result, bounded work for any angle.
     double d = std::fmod(ea - sa, 360.0);
     if (d < 0) d += 360.0;
     const bool full = std::fabs(d) < 1e-12 || std::fabs(d - 360) < 1e-12;
-    double start = 0;
-    double sweep = 6.283185307179586;
-    if (!full) {
-        start = sa / 180 * std::numbers::pi;
-        sweep = d / 180 * std::numbers::pi;
-    }
+    return full ? 6.283185307179586 : d / 180 * std::numbers::pi;
+}
+
+void TConverter::DataTransSubArc(int la, int co, double sc, double cx, double cy, double cr,
+                                 double ch, double ka, double sa, double ea) {
+    if (!AllFinite({sc, cx, cy, cr, ch, ka, sa, ea})) return;
+    const double sweep = SweepOfDegrees(sa, ea);
+    // Only a full circle sweeps 2 pi: any other sweep stays more than 1e-12 degrees short.
+    const double start = sweep == 6.283185307179586 ? 0 : sa / 180 * std::numbers::pi;
     DataTransSubArc1(la, co, sc, cx, cy, cr, ch, ka / 180 * std::numbers::pi, start, sweep);
 }
 

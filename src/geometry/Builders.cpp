@@ -6,20 +6,19 @@
 namespace velmora {
 
 void TConverter::DataTransSubLine(int la, int co, double x1, double y1, double x2, double y2) {
-    const T3Dpoint p[2] = {{x1, y1, 0}, {x2, y2, 0}};
-    fig_.Fig3DAdd(la, co, kFigTypLine, p, 2);
+    fig_.Fig3DAddLine(la, co, x1, y1, x2, y2);
 }
 
 void TConverter::DataTransSubTri(int la, int co, double x1, double y1, double x2, double y2,
                                  double x3, double y3) {
-    T3Dpoint p[3] = {{x1, y1, 0}, {x2, y2, 0}, {x3, y3, 0}};
+    T2Dpoint p[3] = {{x1, y1}, {x2, y2}, {x3, y3}};
     if (!TFigList::FigIsCCW(x1, y1, x2, y2, x3, y3)) std::swap(p[1], p[2]);
     fig_.Fig3DAdd(la, co, kFigTypTri, p, 3);
 }
 
 void TConverter::DataTransSubSqr(int la, int co, double x1, double y1, double x2, double y2,
                                  double x3, double y3, double x4, double y4) {
-    T3Dpoint p[4] = {{x1, y1, 0}, {x2, y2, 0}, {x3, y3, 0}, {x4, y4, 0}};
+    T2Dpoint p[4] = {{x1, y1}, {x2, y2}, {x3, y3}, {x4, y4}};
     // The winding of all four corners (twice the signed area): three corners on one line say
     // nothing. Swapping the 2nd and 4th corners walks the same loop the other way round.
     const double area2 =

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "geometry/ConvertSettings.h"
@@ -8,6 +9,21 @@ namespace velmora {
 
 class TFigList;
 class TgraAttribute;
+
+// Entries and corners a conversion appends at most, counted before it starts so that the list
+// is sized once.
+struct TFigRoom {
+    size_t entries = 0;
+    size_t corners = 0;
+    void Add(size_t n, int cornersEach) {
+        entries += n;
+        corners += n * static_cast<size_t>(cornersEach);
+    }
+    void Add(const TFigRoom& r, size_t times = 1) {
+        entries += r.entries * times;
+        corners += r.corners * times;
+    }
+};
 class TJwwData;
 class TJwsData;
 class TJwcData;
@@ -46,6 +62,8 @@ class TConverter {
     // A count too large for the bound takes it; an undefined one (0 / 0) the least count.
     int ArcDivisionCount(double cr, double da) const;
 
+    // Sweep in radians of an arc from sa to ea in degrees: 2 pi for a full circle.
+    static double SweepOfDegrees(double sa, double ea);
     // Angles in degrees: an end equal to the start, or a whole turn, is a full circle from 0.
     void DataTransSubArc(int la, int co, double sc, double cx, double cy, double cr, double ch,
                          double ka, double sa, double ea);
@@ -69,6 +87,8 @@ class TConverter {
 
     // ---- Point markers ----
 
+    // What one marker appends at most.
+    TFigRoom MarkerRoom() const;
     // Marker of shape Settings.TenType and width Settings.TenSize around (x, y), scaled by sc.
     // An unknown shape, or a non-finite argument, appends nothing.
     void DataTransSubTen(int la, int co, double sc, double x, double y);

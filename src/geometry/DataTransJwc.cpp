@@ -26,13 +26,48 @@ void ConvertDos(TConverter& cv, const std::vector<TEntJwcLine>& lines,
 
     cv.DataTransSubColor1();
     cv.Fig().Fig3DClear();
+    const auto lineKept = [&](const TEntJwcLine& e) {
+        // The line type alone marks an auxiliary line; its colour is not consulted.
+        return !hidden(e.lay) && !(!set.CB2 && e.typ == kAuxLineType) &&
+               !(!set.CB3 && (e.flg3 & kDimensionLineBit) != 0) &&
+               !(!set.CB4 && (e.flg2 & kHatchBit) != 0);
+    };
+    const auto arcKept = [&](const TEntJwcArc2& e) {
+        return !hidden(e.lay) && !(!set.CB2 && e.typ == kAuxLineType) &&
+               !(!set.CB3 && (e.flg2 & kDimensionBit) != 0) &&
+               !(!set.CB4 && (e.flg2 & kHatchBit) != 0);
+    };
+    const auto tenKept = [&](const TEntJwcTen& e) {
+        return !hidden(e.lay) && !(!set.CB3 && (e.flg1 & kDimensionBit) != 0) &&
+               !(!set.CB4 && (e.flg1 & kHatchBit) != 0);
+    };
+    {
+        // What the loops below append at most; near exact, as the room is made resident ahead.
+        TFigRoom room;
+        for (const TEntJwcLine& e : lines)
+            room.Add(lineKept(e) ? 1 : 0, 2);
+        for (const TEntJwcArc2& e : arcs) {
+            if (!arcKept(e)) continue;
+            if (!std::isfinite(sc) || !std::isfinite(e.x) || !std::isfinite(e.y) ||
+                !std::isfinite(e.r) || !std::isfinite(e.h) || !std::isfinite(e.tt) ||
+                !std::isfinite(e.st) || !std::isfinite(e.et)) {
+                continue;
+            }
+            room.Add(static_cast<size_t>(
+                         cv.ArcDivisionCount(e.r, TConverter::SweepOfDegrees(e.st, e.et))),
+                     2);
+        }
+        if (set.CB5) {
+            for (const TEntJwcTen& e : tens) {
+                if (tenKept(e)) room.Add(cv.MarkerRoom());
+            }
+        }
+        cv.Fig().Fig3DReserve(room.entries, room.corners);
+    }
+    const TPrefault prefault = cv.Fig().Fig3DPrefault();
 
     for (const TEntJwcLine& e : lines) {
-        if (hidden(e.lay)) continue;
-        // The line type alone marks an auxiliary line; its colour is not consulted.
-        if (!set.CB2 && e.typ == kAuxLineType) continue;
-        if (!set.CB3 && (e.flg3 & kDimensionLineBit) != 0) continue;
-        if (!set.CB4 && (e.flg2 & kHatchBit) != 0) continue;
+        if (!lineKept(e)) continue;
         const double x1 = e.x1 * sc, y1 = e.y1 * sc, x2 = e.x2 * sc, y2 = e.y2 * sc;
         // A line with a coordinate that is no number is damaged: dropped, as curves and
         // markers with one are.
@@ -41,18 +76,13 @@ void ConvertDos(TConverter& cv, const std::vector<TEntJwcLine>& lines,
         cv.DataTransSubLine(e.lay, TConverter::ColorKeyOfDosColor(e.col), x1, y1, x2, y2);
     }
     for (const TEntJwcArc2& e : arcs) {
-        if (hidden(e.lay)) continue;
-        if (!set.CB2 && e.typ == kAuxLineType) continue;
-        if (!set.CB3 && (e.flg2 & kDimensionBit) != 0) continue;
-        if (!set.CB4 && (e.flg2 & kHatchBit) != 0) continue;
+        if (!arcKept(e)) continue;
         cv.DataTransSubArc(e.lay, TConverter::ColorKeyOfDosColor(e.col), sc, e.x, e.y, e.r, e.h,
                            e.tt, e.st, e.et);
     }
     if (!set.CB5) return;
     for (const TEntJwcTen& e : tens) {
-        if (hidden(e.lay)) continue;
-        if (!set.CB3 && (e.flg1 & kDimensionBit) != 0) continue;
-        if (!set.CB4 && (e.flg1 & kHatchBit) != 0) continue;
+        if (!tenKept(e)) continue;
         cv.DataTransSubTen(e.lay, TConverter::ColorKeyOfDosColor(e.col), sc, e.x, e.y);
     }
 }

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 #include <numbers>
@@ -43,6 +44,66 @@ class TWindowsConversion {
     TWindowsConversion(TConverter& cv, TJwwEntities& d, double sc)
         : cv_(cv), set_(cv.Settings), d_(d), sc_(sc) {}
 
+    // What Run appends at most: every entity its filters let through, as if all its
+    // coordinates were numbers. It is near exact, as the room is made resident ahead.
+    TFigRoom Room() const {
+        TFigRoom r;
+        for (int i = 0; i < d_.EntLineN; ++i)
+            r.Add(LineKept(d_.EntLine[i]) ? 1 : 0, 2);
+        const TFigRoom marker = cv_.MarkerRoom();
+        if (set_.CB3) {
+            for (int i = 0; i < d_.EntSunpoN; ++i) {
+                const TEntJwwSunpo& e = d_.EntSunpo[i];
+                if (Hidden(e.att)) continue;
+                r.Add(AuxStyleOrColour(e.Sen.att) ? 0 : 1, 2);
+                if (e.bSxfMode == 0) continue;
+                for (const TEntJwwLine* ho : {&e.Ho1, &e.Ho2})
+                    r.Add(AuxStyleOrColour(ho->att) ? 0 : 1, 2);
+                for (const TEntJwwTen* te : {&e.Te1, &e.Te2}) {
+                    if (!AuxColour(te->att)) r.Add(marker);
+                }
+            }
+        }
+        for (int i = 0; i < d_.EntEnkoN; ++i) {
+            const TEntJwwEnko& e = d_.EntEnko[i];
+            if (!CurveKept(e)) continue;
+            const bool full = e.bZenEnFlg == 1;
+            const double sa = full ? 0 : e.radKaishiKaku, da = full ? kTurn : e.radEnkoKaku;
+            // A curve that is dropped for a value that is no number takes no room.
+            if (!AllFinite({sc_, e.start_x, e.start_y, e.dHankei, e.dHenpeiRitsu, e.radKatamukiKaku,
+                            sa, da})) {
+                continue;
+            }
+            r.Add(static_cast<size_t>(cv_.ArcDivisionCount(e.dHankei, da)), 2);
+        }
+        if (set_.CB5) {
+            for (int i = 0; i < d_.EntTenN; ++i) {
+                if (PointKept(d_.EntTen[i])) r.Add(marker);
+            }
+        }
+        if (set_.CB6) {
+            for (int i = 0; i < d_.EntSolidN; ++i) {
+                const TEntJwwSolid& e = d_.EntSolid[i];
+                if (!SolidKept(e)) continue;
+                const int style = e.att.nPenStyle;
+                if (style < 101) {
+                    r.Add(1, 4);
+                    continue;
+                }
+                if (!AllFinite({sc_, e.start_x, e.start_y, e.end_x, e.end_y, e.DPoint2_x,
+                                e.DPoint2_y, e.DPoint3_x})) {
+                    continue;
+                }
+                // The sweep Solid chooses: a whole turn for a full outline or pie.
+                const double code = std::trunc(e.DPoint3_y);
+                const bool whole = style == 111 ? code != 0 : style == 101 && code == 100;
+                const int n = cv_.ArcDivisionCount(e.end_x, whole ? kTurn : e.DPoint3_x);
+                r.Add(static_cast<size_t>(n), style == 111 ? 2 : 4);
+            }
+        }
+        return r;
+    }
+
     void Run() {
         for (int i = 0; i < d_.EntLineN; ++i)
             Line(d_.EntLine[i]);
@@ -76,6 +137,23 @@ class TWindowsConversion {
     }
     static int Key(const TEntJwwAttr& att) { return TConverter::ColorKeyOfPen(att.nPenColor); }
 
+    bool LineKept(const TEntJwwLine& e) const {
+        return !(Hidden(e.att) || AuxStyleOrColour(e.att) ||
+                 DimensionPart(e.att, kDimensionLineBit) || Hatch(e.att));
+    }
+    bool CurveKept(const TEntJwwEnko& e) const {
+        return !(Hidden(e.att) || AuxStyleOrColour(e.att) ||
+                 DimensionPart(e.att, kDimensionCurveBit) || Hatch(e.att));
+    }
+    // Temporary points are construction aids.
+    bool PointKept(const TEntJwwTen& e) const {
+        return e.bKariten == 0 && !(Hidden(e.att) || AuxColour(e.att) ||
+                                    DimensionPart(e.att, kDimensionCurveBit) || Hatch(e.att));
+    }
+    bool SolidKept(const TEntJwwSolid& e) const {
+        return !(Hidden(e.att) || AuxColour(e.att) || Hatch(e.att));
+    }
+
     // A line with a coordinate that is no number is damaged: dropped, as curves and markers
     // with one are, rather than drawn to the origin.
     void AppendLine(const TEntJwwLine& e) {
@@ -86,11 +164,7 @@ class TWindowsConversion {
     }
 
     void Line(const TEntJwwLine& e) {
-        if (Hidden(e.att) || AuxStyleOrColour(e.att) || DimensionPart(e.att, kDimensionLineBit) ||
-            Hatch(e.att)) {
-            return;
-        }
-        AppendLine(e);
+        if (LineKept(e)) AppendLine(e);
     }
 
     // Only the filters of the dimension as a whole and the auxiliary test of each part apply;
@@ -110,10 +184,7 @@ class TWindowsConversion {
     }
 
     void Curve(const TEntJwwEnko& e) {
-        if (Hidden(e.att) || AuxStyleOrColour(e.att) || DimensionPart(e.att, kDimensionCurveBit) ||
-            Hatch(e.att)) {
-            return;
-        }
+        if (!CurveKept(e)) return;
         // A full curve always starts at parameter angle 0, whatever start the file holds.
         const bool full = e.bZenEnFlg == 1;
         cv_.DataTransSubArc1(LayerOf(e.att), Key(e.att), sc_, e.start_x, e.start_y, e.dHankei,
@@ -122,16 +193,12 @@ class TWindowsConversion {
     }
 
     void Point(const TEntJwwTen& e) {
-        if (e.bKariten != 0) return;  // temporary points are construction aids
-        if (Hidden(e.att) || AuxColour(e.att) || DimensionPart(e.att, kDimensionCurveBit) ||
-            Hatch(e.att)) {
-            return;
-        }
+        if (!PointKept(e)) return;
         cv_.DataTransSubTen(LayerOf(e.att), Key(e.att), sc_, e.start_x, e.start_y);
     }
 
     void Solid(const TEntJwwSolid& e) {
-        if (Hidden(e.att) || AuxColour(e.att) || Hatch(e.att)) return;
+        if (!SolidKept(e)) return;
         const int la = LayerOf(e.att);
         const int k = cv_.ColorKeyOfSolid(e.att.nPenColor, e.Color);
         const int style = e.att.nPenStyle;
@@ -219,7 +286,11 @@ void ConvertWindows(TConverter& cv, TDrawing& d) {
         }
     }
     cv.Fig().Fig3DClear();
-    TWindowsConversion(cv, d, GroupZeroScale(d.EntLgrp)).Run();
+    TWindowsConversion conversion(cv, d, GroupZeroScale(d.EntLgrp));
+    const TFigRoom room = conversion.Room();
+    cv.Fig().Fig3DReserve(room.entries, room.corners);
+    const TPrefault prefault = cv.Fig().Fig3DPrefault();
+    conversion.Run();
 }
 
 }  // namespace

@@ -3,10 +3,13 @@
 namespace velmora {
 
 TFigGroups BuildFigGroups(TFigList& fig) {
-    // The kinds of FigCountCol's selection 13: segments, triangles, quadrilaterals.
-    constexpr int kWrittenKinds = 13;
-    fig.FigCountLay();
-    fig.FigCountCol(-1, kWrittenKinds);
+    // FigCountLay and FigCountCol(-1, 13) (segments, triangles, quadrilaterals) in one walk.
+    fig.FigLay.fill(0);
+    fig.FigCol.fill(0);
+    for (const TFigEntry& e : fig.Entries()) {
+        ++fig.FigLay[e.lay];
+        if (IsWrittenKind(e.typ)) ++fig.FigCol[e.col];
+    }
 
     TFigGroups out;
     out.layUsed.assign(kFigLayerCount, false);
@@ -21,28 +24,45 @@ TFigGroups BuildFigGroups(TFigList& fig) {
         keyStart[static_cast<size_t>(k) + 1] = keyStart[static_cast<size_t>(k)] + n;
     }
 
-    const auto n = static_cast<size_t>(fig.InUse());
+    // Entries keep their counted layer and key already.
+    const std::vector<TFigEntry>& entries = fig.Entries();
     std::vector<size_t> layStart(kFigLayerCount + 1, 0);
     std::vector<uint32_t> byKey(keyStart[kFigColKeyMax + 1]);
-    for (size_t i = 0; i < n; ++i) {
-        const T3DdataField& f = fig.Fig3D[i];
-        if (!f.ext || !IsWrittenKind(f.typ)) continue;
-        byKey[keyStart[static_cast<size_t>(FigGroupKey(f.col))]++] = static_cast<uint32_t>(i);
-        ++layStart[static_cast<size_t>(FigGroupLayer(f.lay)) + 1];
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const TFigEntry& f = entries[i];
+        if (!IsWrittenKind(f.typ)) continue;
+        byKey[keyStart[f.col]++] = static_cast<uint32_t>(i);
+        ++layStart[static_cast<size_t>(f.lay) + 1];
     }
     for (size_t l = 1; l < layStart.size(); ++l)
         layStart[l] += layStart[l - 1];
+    // Both walks below visit the entries of one key or group after another, scattered over
+    // the list: asking for them ahead keeps the walk from waiting on memory at every step.
+    constexpr size_t kAhead = 16;
+    const auto ahead = [&](const std::vector<uint32_t>& v, size_t k) {
+#if defined(__GNUC__) || defined(__clang__)
+        if (k + kAhead < v.size()) __builtin_prefetch(&entries[v[k + kAhead]]);
+#else
+        (void)v;
+        (void)k;
+#endif
+    };
     out.order.resize(byKey.size());
-    for (const uint32_t i : byKey)
-        out.order[layStart[static_cast<size_t>(FigGroupLayer(fig.Fig3D[i].lay))]++] = i;
+    for (size_t k = 0; k < byKey.size(); ++k) {
+        ahead(byKey, k);
+        const uint32_t i = byKey[k];
+        out.order[layStart[entries[i].lay]++] = i;
+    }
+    std::vector<uint32_t>().swap(byKey);
 
     for (size_t b = 0; b < out.order.size();) {
-        const T3DdataField& f = fig.Fig3D[out.order[b]];
-        const int L = FigGroupLayer(f.lay), C = FigGroupKey(f.col);
+        const TFigEntry& f = entries[out.order[b]];
+        const int L = f.lay, C = f.col;
         size_t e = b + 1;
         while (e < out.order.size()) {
-            const T3DdataField& g = fig.Fig3D[out.order[e]];
-            if (FigGroupLayer(g.lay) != L || FigGroupKey(g.col) != C) break;
+            ahead(out.order, e);
+            const TFigEntry& g = entries[out.order[e]];
+            if (g.lay != L || g.col != C) break;
             ++e;
         }
         out.groups.push_back({L, C, b, e});

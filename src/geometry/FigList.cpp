@@ -2,36 +2,88 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <new>
+#include <stdexcept>
 
 namespace velmora {
 
 TFigList::TFigList() = default;
 
-void TFigList::Fig3DAdd(int32_t lay, int32_t col, int32_t typ, const T3Dpoint* pts, int count) {
-    const int n = Fig3DN + 1;
-    if (n % kFig3DStep == 1) {
-        ThrowIfStopped(Stop);
-        Fig3D.resize(static_cast<size_t>(n) + (kFig3DStep - 1));
+void TFigList::PollAndCheckRoom() const {
+    ThrowIfStopped(Stop);
+    constexpr size_t kMaxCorners = std::numeric_limits<uint32_t>::max() - 4 * kStopPollEvery;
+    if (points_.size() > kMaxCorners) throw std::bad_alloc();
+}
+
+void TFigList::Fig3DReserve(size_t entries, size_t corners) {
+    // The room is a bound, not a need: when it cannot be had, or lies beyond what the list can
+    // address, the list grows step by step as far as the primitives really go.
+    constexpr size_t kMaxCorners = std::numeric_limits<uint32_t>::max();
+    if (corners > kMaxCorners - points_.size()) return;
+    try {
+        entries_.reserve(entries_.size() + entries);
+        points_.reserve(points_.size() + corners);
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
     }
-    Fig3DN = n;
-    T3DdataField& f = Fig3D[static_cast<size_t>(n - 1)];
+}
+
+void TFigList::Fig3DAdd(int32_t lay, int32_t col, int32_t typ, const T3Dpoint* pts, int count) {
+    const int corners = FigCornerCount(typ);
+    TFigEntry& e = Append(lay, col, typ, corners);
+    T2Dpoint* p = points_.data() + e.first;
+    count = std::clamp(count, 0, corners);
+    for (int i = 0; i < corners; ++i)
+        p[i] = i < count ? T2Dpoint{pts[i].x, pts[i].y} : T2Dpoint{};
+}
+
+void TFigList::Fig3DAdd(int32_t lay, int32_t col, int32_t typ, const T2Dpoint* pts, int count) {
+    const int corners = FigCornerCount(typ);
+    TFigEntry& e = Append(lay, col, typ, corners);
+    T2Dpoint* p = points_.data() + e.first;
+    count = std::clamp(count, 0, corners);
+    for (int i = 0; i < corners; ++i)
+        p[i] = i < count ? pts[i] : T2Dpoint{};
+}
+
+void TFigList::KeepGiven(int32_t lay, int32_t col, int32_t typ) {
+    given_.push_back({static_cast<uint32_t>(entries_.size() - 1), lay, col, typ});
+}
+
+TPrefault TFigList::Fig3DPrefault() const {
+    return TPrefault{
+        {points_.data() + points_.size(), (points_.capacity() - points_.size()) * sizeof(T2Dpoint)},
+        {entries_.data() + entries_.size(),
+         (entries_.capacity() - entries_.size()) * sizeof(TFigEntry)}};
+}
+
+T3DdataField TFigList::Fig3D(size_t i) const {
+    T3DdataField f;
+    if (i >= entries_.size()) return f;
+    const TFigEntry& e = entries_[i];
     f.ext = true;
-    f.lay = lay;
-    f.col = col;
-    f.typ = typ;
-    count = std::clamp(count, 0, 4);
-    for (int i = 0; i < count; ++i)
-        f.p[i] = {pts[i].x, pts[i].y, 0.0};
+    f.typ = e.typ;
+    f.lay = e.lay;
+    f.col = e.col;
+    const auto g = std::lower_bound(given_.begin(), given_.end(), i,
+                                    [](const TGiven& a, size_t b) { return a.index < b; });
+    if (g != given_.end() && g->index == i) {
+        f.typ = g->typ;
+        f.lay = g->lay;
+        f.col = g->col;
+    }
+    const T2Dpoint* p = Corners(e);
+    for (int c = 0; c < FigCornerCount(e.typ); ++c)
+        f.p[c] = {p[c].x, p[c].y, 0.0};
+    return f;
 }
 
 void TFigList::Fig3DClear() {
-    Fig3DN = 0;
-    std::vector<T3DdataField>().swap(Fig3D);
-}
-
-int TFigList::InUse() const {
-    return static_cast<int>(
-        std::min<size_t>(static_cast<size_t>(std::max(Fig3DN, 0)), Fig3D.size()));
+    moves_ = 0;
+    std::vector<TGiven>().swap(given_);
+    std::vector<TFigEntry>().swap(entries_);
+    std::vector<T2Dpoint>().swap(points_);
 }
 
 void TFigList::FigCountLay() {
@@ -44,11 +96,8 @@ void TFigList::FigCountCol(int layer, int kinds) {
 
 void TFigList::FigCountLay(TLayCounts& lay) const {
     lay.fill(0);
-    const int n = InUse();
-    for (int i = 0; i < n; ++i) {
-        const T3DdataField& f = Fig3D[static_cast<size_t>(i)];
-        if (f.ext) ++lay[static_cast<size_t>(FigCountedLayer(f.lay))];
-    }
+    for (const TFigEntry& e : entries_)
+        ++lay[e.lay];
 }
 
 bool TFigList::FigKindSelected(int kinds, int32_t typ) {
@@ -59,13 +108,10 @@ bool TFigList::FigKindSelected(int kinds, int32_t typ) {
 
 void TFigList::FigCountCol(int layer, int kinds, TColCounts& col) const {
     col.fill(0);
-    const int n = InUse();
-    for (int i = 0; i < n; ++i) {
-        const T3DdataField& f = Fig3D[static_cast<size_t>(i)];
-        if (!f.ext) continue;
-        if (layer != -1 && FigCountedLayer(f.lay) != layer) continue;
-        if (!FigKindSelected(kinds, f.typ)) continue;
-        ++col[static_cast<size_t>(FigCountedKey(f.col))];
+    for (const TFigEntry& e : entries_) {
+        if (layer != -1 && e.lay != layer) continue;
+        if (!FigKindSelected(kinds, e.typ)) continue;
+        ++col[e.col];
     }
 }
 
@@ -116,6 +162,14 @@ T3Dpoint TFigList::FigFaceNormal(const T3DdataField& f) {
         return FigNormal(f.p[0], f.p[2], f.p[3]);
     }
     return FigNormal(f.p[0], f.p[1], f.p[2]);
+}
+
+T3Dpoint TFigList::FigFaceNormal(int32_t typ, const T2Dpoint* p) {
+    T3DdataField f;
+    f.typ = typ;
+    for (int c = 0; c < FigCornerCount(typ); ++c)
+        f.p[c] = {p[c].x, p[c].y, 0.0};
+    return FigFaceNormal(f);
 }
 
 }  // namespace velmora

@@ -5,6 +5,35 @@
 
 namespace velmora {
 
+TFigRoom TConverter::MarkerRoom() const {
+    TFigRoom r;
+    switch (Settings.TenType) {
+        case 0:
+        case 1:
+            r.Add(2, 2);
+            break;
+        case 2:
+        case 3:
+            r.Add(4, 2);
+            break;
+        case 4:
+            r.Add(static_cast<size_t>(ArcDivisionCount(Settings.TenSize * 0.5, 6.283185307179586)),
+                  2);
+            break;
+        case 5:
+        case 6:
+            r.Add(2, 3);
+            break;
+        case 7:
+            r.Add(static_cast<size_t>(ArcDivisionCount(Settings.TenSize * 0.5, 6.283185307179586)),
+                  3);
+            break;
+        default:
+            break;
+    }
+    return r;
+}
+
 void TConverter::DataTransSubTen(int la, int co, double sc, double x, double y) {
     const double r = Settings.TenSize * 0.5;
     if (!std::isfinite(sc) || !std::isfinite(x) || !std::isfinite(y) || !std::isfinite(r)) return;

@@ -207,10 +207,12 @@ void BuildGlb(TFigList& fig, double F, const TGlbNames& names, TGlb& glb) {
     double lo[2] = {std::numeric_limits<double>::infinity(),
                     std::numeric_limits<double>::infinity()};
     double hi[2] = {-lo[0], -lo[1]};
+    const std::vector<TFigEntry>& entries = fig.Entries();
     for (const uint32_t i : groups.order) {
-        const T3DdataField& f = fig.Fig3D[i];
+        const TFigEntry& f = entries[i];
+        const T2Dpoint* pt = fig.Corners(f);
         for (int c = 0; c < CornerCount(f.typ); ++c) {
-            const double xy[2] = {f.p[c].x * F, f.p[c].y * F};
+            const double xy[2] = {pt[c].x * F, pt[c].y * F};
             for (int a = 0; a < 2; ++a) {
                 if (!std::isfinite(xy[a])) continue;
                 lo[a] = std::min(lo[a], xy[a]);
@@ -227,7 +229,7 @@ void BuildGlb(TFigList& fig, double F, const TGlbNames& names, TGlb& glb) {
     // than packing it.
     size_t allCorners = 0;
     for (const uint32_t i : groups.order)
-        allCorners += static_cast<size_t>(CornerCount(fig.Fig3D[i].typ));
+        allCorners += static_cast<size_t>(CornerCount(entries[i].typ));
     glb.pos.reserve(allCorners * 3);
     glb.idx.reserve(allCorners * 6 + groups.groups.size() * 8);
     std::vector<TPacked> packed;
@@ -243,14 +245,16 @@ void BuildGlb(TFigList& fig, double F, const TGlbNames& names, TGlb& glb) {
         tris.clear();
         size_t corners = 0;
         for (size_t k = g.begin; k < g.end; ++k)
-            corners += static_cast<size_t>(CornerCount(fig.Fig3D[groups.order[k]].typ));
+            corners += static_cast<size_t>(CornerCount(entries[groups.order[k]].typ));
         table.Reset(corners);
         const size_t first = glb.pos.size();
         for (size_t k = g.begin; k < g.end; ++k) {
-            const T3DdataField& f = fig.Fig3D[groups.order[k]];
+            const TFigEntry& f = entries[groups.order[k]];
+            const T2Dpoint* pt = fig.Corners(f);
             uint32_t v[4];
             for (int c = 0; c < CornerCount(f.typ); ++c) {
-                const double x = f.p[c].x * F, y = f.p[c].y * F, z = f.p[c].z * F;
+                // Every z of the list is 0.
+                const double x = pt[c].x * F, y = pt[c].y * F, z = 0.0 * F;
                 const float q[3] = {Finite((std::isfinite(x) ? x : 0) - centre[0]), Finite(z),
                                     Finite(-((std::isfinite(y) ? y : 0) - centre[1]))};
                 v[c] = table.Of(q, glb.pos, first);

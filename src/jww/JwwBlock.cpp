@@ -4,6 +4,7 @@
 #include <cmath>
 #include <new>
 #include <numbers>
+#include <stdexcept>
 #include <unordered_map>
 #include <utility>
 
@@ -682,20 +683,8 @@ bool TJwwBlockExploder::ExplodeNode(const TEntJwwBlockTree& node, const TEntJwwB
 }
 
 void TJwwBlockExploder::CleanUp(int32_t& n2) {
-    // Trimming is a request: without memory for the smaller copy the spare room stays.
-    const auto trim = [](auto& arr) {
-        try {
-            arr.shrink_to_fit();
-        } catch (const std::bad_alloc&) {
-        }
-    };
-    trim(ents_.EntLine);
-    trim(ents_.EntEnko);
-    trim(ents_.EntTen);
-    trim(ents_.EntMoji);
-    trim(ents_.EntSunpo);
-    trim(ents_.EntSolid);
-    trim(ents_.EntNo);
+    // The arrays keep their spare room: the part never written costs no memory, while a
+    // fitting copy would touch every byte once more just before the conversion reads them.
     std::vector<TEntJwwBlockTree>().swap(ents_.EntBlockTree);
     ents_.EntBlockTreeN = 0;
     ents_.EntBlockNum = 0;
@@ -708,6 +697,45 @@ void TJwwBlockExploder::CleanUp(int32_t& n2) {
     for (TEntJwwNo& no : ents_.EntNo) {
         if (no.EntType == kJwwBlock) no = TEntJwwNo{kJwwNone, 0};
     }
+}
+
+void TJwwBlockExploder::ReserveForNodes(size_t nodes, size_t defs) {
+    // Room for what the placements add, taken once: arrays of a drawing's size grown step by
+    // step would be copied again and again. The budget bounds it; room that cannot be had is
+    // done without.
+    uint64_t add[6] = {};
+    for (size_t k = 0; k < nodes; ++k) {
+        const TEntJwwBlockTree& node = ents_.EntBlockTree[k];
+        if (node.defno < 0 || static_cast<size_t>(node.defno) >= defs) continue;
+        const TEntJwwBlockDef& def = ents_.EntBlockDef[static_cast<size_t>(node.defno)];
+        add[0] += Usable(def.mLine, def.mLineN);
+        add[1] += Usable(def.mEnko, def.mEnkoN);
+        add[2] += Usable(def.mTen, def.mTenN);
+        add[3] += Usable(def.mMoji, def.mMojiN);
+        add[4] += Usable(def.mSunpo, def.mSunpoN);
+        add[5] += Usable(def.mSolid, def.mSolidN);
+    }
+    const auto limit = static_cast<uint64_t>(std::max<int64_t>(budget_.maxEntities, 0));
+    for (uint64_t& n : add)
+        n = std::min(n, limit);
+    const uint64_t bytes = add[0] * sizeof(TEntJwwLine) + add[1] * sizeof(TEntJwwEnko) +
+                           add[2] * sizeof(TEntJwwTen) + add[3] * sizeof(TEntJwwMoji) +
+                           add[4] * sizeof(TEntJwwSunpo) + add[5] * sizeof(TEntJwwSolid);
+    if (bytes > static_cast<uint64_t>(std::max<int64_t>(budget_.maxBytes, 0))) return;
+    const auto grow = [](auto& arr, uint64_t n) {
+        try {
+            arr.reserve(arr.size() + static_cast<size_t>(n));
+        } catch (const std::bad_alloc&) {
+        } catch (const std::length_error&) {
+        }
+    };
+    grow(ents_.EntLine, add[0]);
+    grow(ents_.EntEnko, add[1]);
+    grow(ents_.EntTen, add[2]);
+    grow(ents_.EntMoji, add[3]);
+    grow(ents_.EntSunpo, add[4]);
+    grow(ents_.EntSolid, add[5]);
+    grow(ents_.EntNo, std::min(limit, add[0] + add[1] + add[2] + add[3] + add[4] + add[5]));
 }
 
 bool TJwwBlockExploder::BlockExplode(int32_t& n2) {
@@ -731,6 +759,7 @@ bool TJwwBlockExploder::BlockExplode(int32_t& n2) {
     ents_.EntNo.resize(static_cast<size_t>(n1_));
 
     const size_t defs = Usable(ents_.EntBlockDef, ents_.EntBlockDefN);
+    ReserveForNodes(nodes, defs);
     for (size_t k = 0; k < nodes && !truncated_; ++k) {
         const TEntJwwBlockTree& node = ents_.EntBlockTree[k];
         if (node.defno < 0 || static_cast<size_t>(node.defno) >= defs) continue;

@@ -122,6 +122,7 @@ class TJwwBlockExploder {
     template <class T>
     bool Append(std::vector<T>& arr, int32_t& count, int32_t kind, T&& e, int64_t bytes);
     bool ExplodeNode(const TEntJwwBlockTree& node, const TEntJwwBlockDef& def);
+    void ReserveForNodes(size_t nodes, size_t defs);
     bool HasRoom();
     void CleanUp(int32_t& n2);
     double GroupScale(uint16_t group) const;

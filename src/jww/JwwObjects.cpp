@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <new>
 #include <span>
+#include <stdexcept>
 
 #include "util/CodePage.h"
 
@@ -15,6 +18,9 @@ namespace {
 constexpr size_t kMaxClassName = 2047;
 // Every object of a list, even one dropped at the end of the data, starts with a 2-byte tag.
 constexpr size_t kMinObjectBytes = 2;
+// Fewer bytes than any object's record takes (every kind holds two doubles at least), for
+// bounding the room an array is given ahead; a bound too small only costs another growth.
+constexpr size_t kMinRecordBytes = 16;
 // The smallest complete block definition: tag, 13-byte attribute block, three uint32, an
 // empty name and a uint16 member count.
 constexpr size_t kMinBlockDefBytes = 2 + 13 + 12 + 1 + 2;
@@ -414,6 +420,22 @@ bool TJwwObjectReader::ReadInto(std::vector<T>& arr, int32_t& count,
                                 bool (TJwwObjectReader::*read)(T&), int32_t& index) {
     T e;
     if (!(this->*read)(e)) return false;
+    if (arr.size() == arr.capacity() && arr.size() >= 256) {
+        // Doubling would copy the array time and again, each copy into memory never touched
+        // before. The share of this kind among the objects read so far foretells its number;
+        // the objects left bound it.
+        const uint64_t left = std::min<uint64_t>(listCount_ - std::min(listRead_, listCount_),
+                                                 cursor_.Remaining() / kMinRecordBytes);
+        const uint64_t foretold = uint64_t{arr.size()} * listCount_ / (listRead_ + 1);
+        const uint64_t room = std::min<uint64_t>(
+            std::max<uint64_t>(2 * uint64_t{arr.size()}, foretold + foretold / 8),
+            arr.size() + left + 1);
+        try {
+            arr.reserve(static_cast<size_t>(room));
+        } catch (const std::bad_alloc&) {
+        } catch (const std::length_error&) {
+        }
+    }
     Append(arr, count, std::move(e), index);
     return true;
 }
@@ -442,7 +464,9 @@ bool TJwwObjectReader::ReadObject(TList& list, int32_t kind, int32_t& index) {
 bool TJwwObjectReader::ReadList(TList& list, uint32_t count) {
     uint32_t k = 0;
     size_t j = 0;
+    listCount_ = count;
     while (k < count) {
+        listRead_ = k;
         if ((k & 0xFFF) == 0 && stop_ != nullptr && stop_->load(std::memory_order_relaxed))
             return Fail("stopped");
         int32_t kind = kJwwNone;
@@ -534,14 +558,9 @@ bool TJwwObjectReader::ReadObjects(TJwwEntities& ents, int32_t& n1, int32_t& n2)
     TList main{ents.EntNo,     ents.EntLine,  ents.EntLineN,  ents.EntEnko,  ents.EntEnkoN,
                ents.EntTen,    ents.EntTenN,  ents.EntMoji,   ents.EntMojiN, ents.EntSunpo,
                ents.EntSunpoN, ents.EntSolid, ents.EntSolidN, ents.EntBlock, ents.EntBlockN};
+    // The arrays keep the room their growth left: the part never written costs no memory,
+    // a fitting copy would touch every byte once more, and block explosion appends into it.
     const bool mainOk = ReadList(main, count);
-    ents.EntLine.shrink_to_fit();
-    ents.EntEnko.shrink_to_fit();
-    ents.EntTen.shrink_to_fit();
-    ents.EntMoji.shrink_to_fit();
-    ents.EntSunpo.shrink_to_fit();
-    ents.EntSolid.shrink_to_fit();
-    ents.EntBlock.shrink_to_fit();
     if (!mainOk) return false;
 
     uint32_t defCount = 0;

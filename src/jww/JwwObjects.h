@@ -133,6 +133,8 @@ class TJwwObjectReader {
     bool& mojiEncode_;
     const TStopFlag* stop_;
     uint32_t classIndex_ = 1;
+    // Objects of the list being read: declared, and read so far.
+    uint32_t listCount_ = 0, listRead_ = 0;
     // Class index received by each kind 1..7; 0 while its class has not appeared.
     uint32_t kindClass_[8] = {};
     // Holds the fixed part of the object being read; short reads leave its tail zero.

@@ -58,7 +58,7 @@ struct TPrimitiveCount {
 TPrimitiveCount CountPrimitives(const TFigList& fig) {
     TPrimitiveCount n;
     for (int i = 0; i < fig.InUse(); ++i) {
-        const T3DdataField& f = fig.Fig3D[static_cast<size_t>(i)];
+        const T3DdataField& f = fig.Fig3D(static_cast<size_t>(i));
         if (!f.ext) continue;
         if (f.typ == kFigTypLine) ++n.segments;
         if (f.typ == kFigTypTri) ++n.triangles;
@@ -200,7 +200,7 @@ void ExpectOtherFormatsHold(TConversionEngine& engine, const std::string& dae) {
     if (tools.empty()) return;
     std::map<long, std::pair<long, long>> want;
     for (int i = 0; i < engine.Fig.InUse(); ++i) {
-        const T3DdataField& f = engine.Fig.Fig3D[static_cast<size_t>(i)];
+        const T3DdataField& f = engine.Fig.Fig3D(static_cast<size_t>(i));
         if (!f.ext || (f.typ != kFigTypLine && f.typ != kFigTypTri && f.typ != kFigTypSqr))
             continue;
         auto& n = want[(f.lay < 0 || f.lay > 255) ? 0 : f.lay];

@@ -204,6 +204,31 @@ TEST_F(SaveDae, OneSegmentGivesTheWholeDocument) {
     EXPECT_EQ(Save(), Crlf(kSegmentDocument));
 }
 
+// A document many write buffers long reaches the file whole, its parts in order, and the
+// entries of a group, scattered over the list, in list order.
+TEST_F(SaveDae, ALongDocumentIsWrittenWholeAndInOrder) {
+    constexpr int kSegments = 60000;
+    for (int i = 0; i < kSegments; ++i)
+        AddLine(fig, i % 2, 2, i, 0.5 * i, i + 1, 7);
+    const std::string doc = Save(1000);
+    for (int lay = 0; lay < 2; ++lay) {
+        SCOPED_TRACE(lay);
+        const std::string g = GeometryText(doc, "layer" + std::to_string(lay) + "-C2");
+        size_t at = g.find("\r\n", g.find("-Pos-array")) + 2;
+        char line[160];
+        for (int i = lay; i < kSegments; i += 2) {
+            const int n = std::snprintf(line, sizeof line,
+                                        "          %.9f %.9f 0.000000000 %.9f 7.000000000 "
+                                        "0.000000000\r\n",
+                                        double(i), 0.5 * i, double(i + 1));
+            ASSERT_EQ(g.compare(at, static_cast<size_t>(n), line), 0) << i;
+            at += static_cast<size_t>(n);
+        }
+        EXPECT_NE(g.find("<p>59998 59999</p>"), std::string::npos);
+    }
+    EXPECT_TRUE(doc.ends_with("</COLLADA>\r\n"));
+}
+
 TEST_F(SaveDae, FactorScalesCoordinates) {
     AddLine(fig, 0, 2, 0, 0, 1000, 0);
     EXPECT_NE(Save(1000).find("\r\n          0.000000000 0.000000000 0.000000000 1000.000000000 "
@@ -348,13 +373,13 @@ TEST_F(SaveDae, CoordinatesMatchNineDecimalFixedPoint) {
     size_t at = g.find("count=\"");
     at = g.find("\r\n", at) + 2;
     std::vector<char> buf(400);
-    for (int i = 0; i < fig.Fig3DN - 1; ++i) {
+    for (int i = 0; i < fig.Fig3DN() - 1; ++i) {
         const size_t end = g.find("\r\n", at);
         const std::string line = g.substr(at, end - at);
         at = end + 2;
         std::string expected = "         ";
         for (int c = 0; c < 2; ++c) {
-            for (double v : {fig.Fig3D[i].p[c].x, fig.Fig3D[i].p[c].y, fig.Fig3D[i].p[c].z}) {
+            for (double v : {fig.Fig3D(i).p[c].x, fig.Fig3D(i).p[c].y, fig.Fig3D(i).p[c].z}) {
                 const double x = v * (1000 * 0.001);
                 std::snprintf(buf.data(), buf.size(), "%.9f", x);
                 expected += " ";
@@ -438,7 +463,7 @@ TEST_F(SaveDae, RaisedStopEndsTheWriteAndTheConversion) {
     EXPECT_THROW(list.Fig3DAdd(0, 1, kFigTypLine, p, 2), TStopped);
     stop = false;
     list.Fig3DAdd(0, 1, kFigTypLine, p, 2);
-    EXPECT_EQ(list.Fig3DN, 1);
+    EXPECT_EQ(list.Fig3DN(), 1);
 }
 
 struct TDocCase {

@@ -57,8 +57,8 @@ struct DosConversion : ::testing::Test {
     }
     void ExpectSegment(int i, double x1, double y1, double x2, double y2) {
         SCOPED_TRACE(i);
-        ASSERT_LT(i, fig.Fig3DN);
-        const T3DdataField& p = fig.Fig3D[static_cast<size_t>(i)];
+        ASSERT_LT(i, fig.Fig3DN());
+        const T3DdataField& p = fig.Fig3D(static_cast<size_t>(i));
         EXPECT_EQ(p.typ, kFigTypLine);
         EXPECT_NEAR(p.p[0].x, x1, 1e-9);
         EXPECT_NEAR(p.p[0].y, y1, 1e-9);
@@ -67,6 +67,34 @@ struct DosConversion : ::testing::Test {
     }
 };
 
+// The list is sized once, and exactly, from the counts taken before converting, arcs of any
+// sweep and every marker shape included.
+TEST_F(DosConversion, TheListIsSizedOnce) {
+    TJwcFile f;
+    f.lines.push_back({0, 0, 100, 0, 1, 2, 0});
+    for (const double end : {0.0, 30.0, 359.0}) {
+        test::TJwcArcRec a;
+        a.r = 400;
+        a.st = test::FixedDeg(10);
+        a.et = test::FixedDeg(end);
+        f.arcs.push_back(a);
+    }
+    f.tens.push_back({10, 10, 2, 5});
+    conv.Settings.CB5 = true;
+    conv.Settings.ArcSepLen = 3;
+    for (int sep = 0; sep <= 2; ++sep) {
+        for (int shape = 0; shape <= 7; ++shape) {
+            SCOPED_TRACE(testing::Message() << sep << " " << shape);
+            conv.Settings.ArcSepType = sep;
+            conv.Settings.TenType = shape;
+            ConvertDrawing(f);
+            EXPECT_GT(fig.Fig3DN(), 3);
+            EXPECT_EQ(fig.Fig3DMoves(), 0);
+            EXPECT_EQ(fig.Entries().capacity(), static_cast<size_t>(fig.Fig3DN()));
+        }
+    }
+}
+
 TEST_F(DosConversion, DrawingsTakeTheFirstGroupScaleAndSymbolsNone) {
     TJwcFile d;
     d.psize = 99;
@@ -74,17 +102,17 @@ TEST_F(DosConversion, DrawingsTakeTheFirstGroupScaleAndSymbolsNone) {
     d.groupScale[1] = 7;  // other groups do not matter
     d.lines = {Line(1, 2, 3, 4, 1, 3, 0x17)};
     ConvertDrawing(d);
-    ASSERT_EQ(fig.Fig3DN, 1);
+    ASSERT_EQ(fig.Fig3DN(), 1);
     ExpectSegment(0, 50, 100, 150, 200);
-    EXPECT_EQ(fig.Fig3D[0].lay, 0x17);
-    EXPECT_EQ(fig.Fig3D[0].col, 3);
+    EXPECT_EQ(fig.Fig3D(0).lay, 0x17);
+    EXPECT_EQ(fig.Fig3D(0).col, 3);
     EXPECT_EQ(fig.FigColKeyN, 265);
 
     TJwkFile k;
     k.scale = "50";
     k.lines = d.lines;
     ConvertSymbol(k);
-    ASSERT_EQ(fig.Fig3DN, 1);
+    ASSERT_EQ(fig.Fig3DN(), 1);
     ExpectSegment(0, 1, 2, 3, 4);
 }
 
@@ -151,8 +179,8 @@ TEST_F(DosConversion, FiltersFollowTheirOwnFlags) {
             conv.Settings.*s.box = on;
             ConvertDrawing(d);
             int lines = 0, arcSegments = 0, tenSegments = 0;
-            for (int i = 0; i < fig.Fig3DN; ++i) {
-                const T3DdataField& p = fig.Fig3D[static_cast<size_t>(i)];
+            for (int i = 0; i < fig.Fig3DN(); ++i) {
+                const T3DdataField& p = fig.Fig3D(static_cast<size_t>(i));
                 if (p.col == 9 && p.p[0].y == 0 && p.p[1].y == 0 && p.p[1].x == 1)
                     ++lines;
                 else if (p.col == 9)
@@ -184,14 +212,14 @@ TEST_F(DosConversion, EqualStartAndEndMakeAFullCircleFromZero) {
     d.arcs = {a, quarter};
     d.groupScale[0] = 2;
     ConvertDrawing(d);
-    ASSERT_EQ(fig.Fig3DN, 24);
+    ASSERT_EQ(fig.Fig3DN(), 24);
     ExpectSegment(0, 24, 40, 20 + 4 * std::cos(M_PI / 6), 40 + 4 * std::sin(M_PI / 6));
     ExpectSegment(11, 20 + 4 * std::cos(M_PI / 6 * 11), 40 + 4 * std::sin(M_PI / 6 * 11), 24, 40);
     // Quarter arc of an ellipse (other axis 1) tilted by 90 degrees: from (10, 22) to (9, 20).
-    EXPECT_NEAR(fig.Fig3D[12].p[0].x, 20, 1e-9);
-    EXPECT_NEAR(fig.Fig3D[12].p[0].y, 44, 1e-9);
-    EXPECT_NEAR(fig.Fig3D[23].p[1].x, 18, 1e-9);
-    EXPECT_NEAR(fig.Fig3D[23].p[1].y, 40, 1e-9);
+    EXPECT_NEAR(fig.Fig3D(12).p[0].x, 20, 1e-9);
+    EXPECT_NEAR(fig.Fig3D(12).p[0].y, 44, 1e-9);
+    EXPECT_NEAR(fig.Fig3D(23).p[1].x, 18, 1e-9);
+    EXPECT_NEAR(fig.Fig3D(23).p[1].y, 40, 1e-9);
 }
 
 TEST_F(DosConversion, PointsOnlyWithTheirBox) {
@@ -203,15 +231,15 @@ TEST_F(DosConversion, PointsOnlyWithTheirBox) {
     k.tens = {plain, hatch};
     conv.Settings.CB5 = false;
     ConvertSymbol(k);
-    EXPECT_EQ(fig.Fig3DN, 0);
+    EXPECT_EQ(fig.Fig3DN(), 0);
     conv.Settings.CB5 = true;
     conv.Settings.CB4 = false;
     ConvertSymbol(k);
-    ASSERT_EQ(fig.Fig3DN, 2);
+    ASSERT_EQ(fig.Fig3DN(), 2);
     ExpectSegment(0, 0.5, 0, 1.5, 0);
     conv.Settings.CB4 = true;
     ConvertSymbol(k);
-    EXPECT_EQ(fig.Fig3DN, 4);
+    EXPECT_EQ(fig.Fig3DN(), 4);
 }
 
 TEST_F(DosConversion, TextsAndVirtualPointsYieldNothing) {
@@ -223,12 +251,12 @@ TEST_F(DosConversion, TextsAndVirtualPointsYieldNothing) {
     // A list left from an earlier file is emptied first.
     conv.DataTransSubLine(0, 1, 0, 0, 1, 1);
     ConvertDrawing(d);
-    EXPECT_EQ(fig.Fig3DN, 0);
+    EXPECT_EQ(fig.Fig3DN(), 0);
 
     TJwkFile k;
     k.texts = {t};
     ConvertSymbol(k);
-    EXPECT_EQ(fig.Fig3DN, 0);
+    EXPECT_EQ(fig.Fig3DN(), 0);
 }
 
 TEST_F(DosConversion, LinesWithCoordinatesThatAreNoNumberAreDropped) {
@@ -239,8 +267,8 @@ TEST_F(DosConversion, LinesWithCoordinatesThatAreNoNumberAreDropped) {
     d.groupScale[0] = 1e30f;  // 1e30 * 1e10 is still finite in double
     d.lines = {Line(nan, 0, 1, 1), Line(0, inf, 1, 1), Line(0, 0, 1e10f, 1)};
     ConvertDrawing(d);
-    ASSERT_EQ(fig.Fig3DN, 1);
-    EXPECT_DOUBLE_EQ(fig.Fig3D[0].p[1].x, static_cast<double>(1e30f) * static_cast<double>(1e10f));
+    ASSERT_EQ(fig.Fig3DN(), 1);
+    EXPECT_DOUBLE_EQ(fig.Fig3D(0).p[1].x, static_cast<double>(1e30f) * static_cast<double>(1e10f));
 }
 
 TEST_F(DosConversion, ATruncatedDrawingConvertsWhatWasRead) {
@@ -252,9 +280,9 @@ TEST_F(DosConversion, ATruncatedDrawingConvertsWhatWasRead) {
     jwc.SetGAttLayer(att);
     conv.DataTransJWC(jwc);
     // The two lines come first; the bytes after them are read as the records they fill.
-    ASSERT_GE(fig.Fig3DN, 2);
-    EXPECT_DOUBLE_EQ(fig.Fig3D[0].p[1].x, 1.0);
-    EXPECT_DOUBLE_EQ(fig.Fig3D[1].p[1].x, 2.0);
+    ASSERT_GE(fig.Fig3DN(), 2);
+    EXPECT_DOUBLE_EQ(fig.Fig3D(0).p[1].x, 1.0);
+    EXPECT_DOUBLE_EQ(fig.Fig3D(1).p[1].x, 2.0);
 }
 
 }  // namespace

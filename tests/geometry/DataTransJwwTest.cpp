@@ -144,18 +144,18 @@ struct WindowsConversion : ::testing::Test {
         conv.DataTransJWS(jws);
     }
 
-    const T3DdataField& At(int i) const { return fig.Fig3D[static_cast<size_t>(i)]; }
+    T3DdataField At(int i) const { return fig.Fig3D(static_cast<size_t>(i)); }
 
     int Count(int typ) const {
         int n = 0;
-        for (int i = 0; i < fig.Fig3DN; ++i)
+        for (int i = 0; i < fig.Fig3DN(); ++i)
             n += At(i).typ == typ ? 1 : 0;
         return n;
     }
 
     void ExpectSegment(int i, double x1, double y1, double x2, double y2) const {
         SCOPED_TRACE(i);
-        ASSERT_LT(i, fig.Fig3DN);
+        ASSERT_LT(i, fig.Fig3DN());
         EXPECT_EQ(At(i).typ, kFigTypLine);
         EXPECT_NEAR(At(i).p[0].x, x1, 1e-9);
         EXPECT_NEAR(At(i).p[0].y, y1, 1e-9);
@@ -170,14 +170,17 @@ struct WindowsConversion : ::testing::Test {
         TConverter c(f, a);
         c.Settings = conv.Settings;
         build(c);
-        return {f.Fig3D.begin(), f.Fig3D.begin() + f.Fig3DN};
+        std::vector<T3DdataField> out;
+        for (int i = 0; i < f.Fig3DN(); ++i)
+            out.push_back(f.Fig3D(static_cast<size_t>(i)));
+        return out;
     }
 
     void ExpectPrimitives(const std::vector<T3DdataField>& expected) const {
-        ASSERT_EQ(fig.Fig3DN, static_cast<int>(expected.size()));
+        ASSERT_EQ(fig.Fig3DN(), static_cast<int>(expected.size()));
         for (size_t i = 0; i < expected.size(); ++i) {
             SCOPED_TRACE(i);
-            const T3DdataField &a = fig.Fig3D[i], &b = expected[i];
+            const T3DdataField &a = fig.Fig3D(i), &b = expected[i];
             EXPECT_EQ(a.typ, b.typ);
             EXPECT_EQ(a.lay, b.lay);
             EXPECT_EQ(a.col, b.col);
@@ -191,12 +194,55 @@ struct WindowsConversion : ::testing::Test {
 
 // ---- Entity selection ----
 
+// The list is sized once from the counts taken before converting: no kind, marker shape or
+// division mode may append more than was reserved, nor much less.
+TEST_F(WindowsConversion, TheListIsSizedOnceForEveryKindAndSetting) {
+    TJwwWriter w;
+    w.AddLine(Line(0, 0, 10, 0));
+    w.AddDimension(Dimension(Att(2), 1));
+    w.AddArc(Curve(0, 0, 50, 0, kTurn, 1));
+    w.AddArc(Curve(0, 0, 5000, 1, 40, 0));
+    w.AddPoint(Point(1, 1));
+    w.AddSolid(Solid(0, 0, 10, 0, 10, 10, 0, 10));
+    w.AddSolid(Solid(0, 0, 10, 0, 5, 8, 5, 8));
+    for (const auto& [kind, code] : std::vector<std::pair<uint8_t, double>>{
+             {111, 0}, {111, 1}, {101, 0}, {101, 5}, {101, 100}, {101, 7}, {105, 2}, {106, 2}})
+        w.AddSolid(CurvedSolid(kind, 300, 0.5, 0.2, 0.3, 5, code));
+    TEntJwwBlockDef def;
+    def.nNumber = 1;
+    test::AddMember(def, Line(0, 0, 1, 1));
+    test::AddMember(def, Curve(0, 0, 20, 0, 1, 0));
+    w.AddBlockDef(def);
+    TEntJwwBlock b;
+    b.att = Att(2);
+    b.dBairitsuX = b.dBairitsuY = 2;
+    b.nNumber = 1;
+    w.AddBlock(b);
+
+    conv.Settings.CB3 = conv.Settings.CB5 = conv.Settings.CB6 = true;
+    conv.Settings.ArcSepAng = 0.05;
+    conv.Settings.ArcSepLen = 3;
+    for (int sep = 0; sep <= 2; ++sep) {
+        for (int shape = 0; shape <= 7; ++shape) {
+            SCOPED_TRACE(testing::Message() << sep << " " << shape);
+            conv.Settings.ArcSepType = sep;
+            conv.Settings.TenType = shape;
+            ConvertDrawing(w);
+            EXPECT_GT(fig.Fig3DN(), 20);
+            EXPECT_EQ(fig.Fig3DMoves(), 0);
+            // Near exact too, since the room is made resident ahead: only the bow's last
+            // sliver is counted without being drawn.
+            EXPECT_LE(fig.Entries().capacity(), static_cast<size_t>(fig.Fig3DN()) + 1);
+        }
+    }
+}
+
 TEST_F(WindowsConversion, SolidsAreLeftOutByDefault) {
     TJwwWriter w;
     w.AddSolid(Solid(0, 0, 10, 0, 10, 10, 0, 10));
     w.AddSolid(CurvedSolid(101, 5, 1, 0, 0, kTurn, 100));
     ConvertDrawing(w);
-    EXPECT_EQ(fig.Fig3DN, 0);
+    EXPECT_EQ(fig.Fig3DN(), 0);
 
     conv.Settings.CB6 = true;
     ConvertDrawing(w);
@@ -214,10 +260,10 @@ TEST_F(WindowsConversion, PenColoursBecomeKeys) {
     for (const Case& c : cases)
         w.AddLine(Line(0, 0, 1, 0, Att(c.pen)));
     ConvertDrawing(w);
-    ASSERT_EQ(fig.Fig3DN, static_cast<int>(std::size(cases)));
+    ASSERT_EQ(fig.Fig3DN(), static_cast<int>(std::size(cases)));
     for (size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(cases[i].pen);
-        EXPECT_EQ(fig.Fig3D[i].col, cases[i].key);
+        EXPECT_EQ(fig.Fig3D(i).col, cases[i].key);
     }
 }
 
@@ -251,10 +297,10 @@ TEST_F(WindowsConversion, AuxiliaryColourOrLineTypeOnlyWithCB2) {
         conv.Settings = {};
         conv.Settings.CB6 = true;
         ConvertDrawing(w);
-        EXPECT_GT(fig.Fig3DN, 0);
+        EXPECT_GT(fig.Fig3DN(), 0);
         conv.Settings.CB2 = false;
         ConvertDrawing(w);
-        EXPECT_EQ(fig.Fig3DN > 0, c.keptWithoutCB2);
+        EXPECT_EQ(fig.Fig3DN() > 0, c.keptWithoutCB2);
     }
 }
 
@@ -269,12 +315,12 @@ TEST_F(WindowsConversion, HiddenLayersOnlyWithCB1) {
     conv.Settings.CB6 = true;
     ConvertDrawing(w);
     EXPECT_EQ(att.GetAttrLayerState(19), 3);
-    EXPECT_EQ(fig.Fig3DN, 1 + 1 + 12 + 2 + 1);
+    EXPECT_EQ(fig.Fig3DN(), 1 + 1 + 12 + 2 + 1);
     EXPECT_EQ(At(0).lay, 19);
 
     conv.Settings.CB1 = false;
     ConvertDrawing(w);
-    ASSERT_EQ(fig.Fig3DN, 1);
+    ASSERT_EQ(fig.Fig3DN(), 1);
     ExpectSegment(0, 0, 0, 2, 0);
     EXPECT_EQ(At(0).lay, 20);
 }
@@ -289,11 +335,11 @@ TEST_F(WindowsConversion, DimensionOnAHiddenLayerIsLeftOutWhole) {
     w.AddDimension(partsHidden);
     conv.Settings.CB5 = false;
     ConvertDrawing(w);
-    EXPECT_EQ(fig.Fig3DN, 2 * 7);
+    EXPECT_EQ(fig.Fig3DN(), 2 * 7);
 
     conv.Settings.CB1 = false;
     ConvertDrawing(w);
-    ASSERT_EQ(fig.Fig3DN, 7);
+    ASSERT_EQ(fig.Fig3DN(), 7);
     EXPECT_EQ(At(0).lay, 5);  // the visible dimension keeps its part on the hidden layer
 }
 
@@ -313,7 +359,7 @@ TEST_F(WindowsConversion, DimensionPartsFollowSxfModeAndIgnoreTheirFlags) {
     conv.Settings.CB4 = false;
     conv.Settings.CB5 = false;
     ConvertDrawing(w);
-    ASSERT_EQ(fig.Fig3DN, 1 + 1 + 2 + 2 * 2);
+    ASSERT_EQ(fig.Fig3DN(), 1 + 1 + 2 + 2 * 2);
     ExpectSegment(0, 0, 0, 100, 0);
     ExpectSegment(1, 0, 0, 100, 0);
     ExpectSegment(2, 0, -5, 0, 0);
@@ -323,7 +369,7 @@ TEST_F(WindowsConversion, DimensionPartsFollowSxfModeAndIgnoreTheirFlags) {
     ExpectSegment(6, 99.5, 0, 100.5, 0);
     const int layers[] = {1, 1, 2, 2, 3, 3, 3, 3};
     const int keys[] = {3, 3, 4, 4, 5, 5, 5, 5};
-    for (int i = 0; i < fig.Fig3DN; ++i) {
+    for (int i = 0; i < fig.Fig3DN(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(At(i).lay, layers[i]);
         EXPECT_EQ(At(i).col, keys[i]);
@@ -331,7 +377,7 @@ TEST_F(WindowsConversion, DimensionPartsFollowSxfModeAndIgnoreTheirFlags) {
 
     conv.Settings.CB3 = false;
     ConvertDrawing(w);
-    EXPECT_EQ(fig.Fig3DN, 0);
+    EXPECT_EQ(fig.Fig3DN(), 0);
 }
 
 TEST_F(WindowsConversion, AuxiliaryDimensionPartsLeftOutOneByOne) {
@@ -343,7 +389,7 @@ TEST_F(WindowsConversion, AuxiliaryDimensionPartsLeftOutOneByOne) {
     w.AddDimension(d);
     conv.Settings.CB2 = false;
     ConvertDrawing(w);
-    ASSERT_EQ(fig.Fig3DN, 1 + 1 + 2);
+    ASSERT_EQ(fig.Fig3DN(), 1 + 1 + 2);
     ExpectSegment(0, 0, 0, 100, 0);
     ExpectSegment(1, 100, -5, 100, 0);
     ExpectSegment(2, -0.5, 0, 0.5, 0);
@@ -360,13 +406,13 @@ TEST_F(WindowsConversion, TemporaryPointsNeverCodePointsAlways) {
     w.AddPoint(temporary);
     w.AddPoint(code);
     ConvertDrawing(w);
-    ASSERT_EQ(fig.Fig3DN, 2);
+    ASSERT_EQ(fig.Fig3DN(), 2);
     ExpectSegment(0, 1.5, 3, 2.5, 3);
     ExpectSegment(1, 2, 3.5, 2, 2.5);
 
     conv.Settings.CB5 = false;
     ConvertDrawing(w);
-    EXPECT_EQ(fig.Fig3DN, 0);
+    EXPECT_EQ(fig.Fig3DN(), 0);
 }
 
 TEST_F(WindowsConversion, FullCurvesStartAtParameterZero) {
@@ -374,7 +420,7 @@ TEST_F(WindowsConversion, FullCurvesStartAtParameterZero) {
     w.AddArc(Curve(10, 20, 5, 1.0, 0.5, 1));
     w.AddArc(Curve(10, 20, 5, 1.0, 0.5, 2));  // not a full curve: an arc
     ConvertDrawing(w);
-    ASSERT_EQ(fig.Fig3DN, 24);
+    ASSERT_EQ(fig.Fig3DN(), 24);
     ExpectSegment(0, 15, 20, 10 + 5 * std::cos(kTurn / 12), 20 + 5 * std::sin(kTurn / 12));
     EXPECT_NEAR(At(11).p[1].x, 15, 1e-9);
     EXPECT_NEAR(At(12).p[0].x, 10 + 5 * std::cos(1.0), 1e-9);
@@ -407,7 +453,7 @@ TEST_F(WindowsConversion, FlatSolidsWithCoincidingCorners) {
     w.EntLgrp[0].adScale = 2;
     conv.Settings.CB6 = true;
     ConvertDrawing(w);
-    ASSERT_EQ(fig.Fig3DN, 5);
+    ASSERT_EQ(fig.Fig3DN(), 5);
     ExpectSegment(0, 0, 0, 20, 0);
     EXPECT_EQ(At(1).typ, kFigTypTri);
     EXPECT_EQ(At(1).p[2].x, 20);
@@ -449,7 +495,7 @@ TEST_F(WindowsConversion, WholeTurnsSurviveBlockPlacement) {
     // Undirected segments, compared in any order.
     const auto segments = [&] {
         std::vector<std::array<double, 4>> out;
-        for (int i = 0; i < fig.Fig3DN; ++i) {
+        for (int i = 0; i < fig.Fig3DN(); ++i) {
             const T3Dpoint &a = At(i).p[0], &b = At(i).p[1];
             const bool swap = std::tie(a.x, a.y) > std::tie(b.x, b.y);
             out.push_back(swap ? std::array{b.x, b.y, a.x, a.y} : std::array{a.x, a.y, b.x, b.y});
@@ -505,7 +551,7 @@ TEST_F(WindowsConversion, LinesAndFlatSolidsWithANonFiniteCoordinateAreDropped) 
     w.AddDimension(d);
     conv.Settings.CB6 = true;
     ConvertDrawing(w);
-    ASSERT_EQ(fig.Fig3DN, 1);
+    ASSERT_EQ(fig.Fig3DN(), 1);
     EXPECT_EQ(At(0).typ, kFigTypTri);
 }
 
@@ -552,7 +598,7 @@ TEST_F(WindowsConversion, CurvedSolidsChooseTheirFill) {
         w.AddSolid(CurvedSolid(c.kind, 8, ch, tilt, sa, da, c.code));
         ConvertDrawing(w);
         ExpectPrimitives(Expected(c.build));
-        EXPECT_GT(fig.Fig3DN, 0);
+        EXPECT_GT(fig.Fig3DN(), 0);
     }
 }
 
@@ -575,7 +621,7 @@ TEST_F(WindowsConversion, OwnSolidColoursShareKeysAfterThePens) {
     }
     conv.Settings.CB6 = true;
     ConvertDrawing(w);
-    ASSERT_EQ(fig.Fig3DN, 3);
+    ASSERT_EQ(fig.Fig3DN(), 3);
     EXPECT_EQ(At(0).col, 266);
     EXPECT_EQ(At(1).col, 267);
     EXPECT_EQ(At(2).col, 266);
@@ -615,7 +661,7 @@ TEST_F(WindowsConversion, DimensionAndHatchFlagsPerKind) {
             if (off == 4) conv.Settings.CB4 = false;
             ConvertDrawing(w);
             const bool drops = (off == 3 && c.cb3Drops) || (off == 4 && c.cb4Drops);
-            EXPECT_EQ(fig.Fig3DN == 0, drops) << "CB" << off << " off";
+            EXPECT_EQ(fig.Fig3DN() == 0, drops) << "CB" << off << " off";
         }
     }
 }
@@ -630,7 +676,7 @@ TEST_F(WindowsConversion, EveryEntityTakesTheScaleOfGroupZero) {
     w.AddLine(Line(1, 2, 3, 4, Att(2, 0, 1)));
     w.AddPoint(Point(2, 3, Att(2, 0, 1)));
     ConvertDrawing(w);
-    ASSERT_EQ(fig.Fig3DN, 4);
+    ASSERT_EQ(fig.Fig3DN(), 4);
     ExpectSegment(0, 100, 200, 300, 400);
     ExpectSegment(1, 100, 200, 300, 400);
     EXPECT_EQ(At(1).lay, 16);
@@ -645,13 +691,13 @@ TEST_F(WindowsConversion, BrokenGroupZeroScaleConvertsAtOne) {
         w.EntLgrp[0].adScale = sc;
         w.AddLine(Line(1, 2, 3, 4));
         ConvertDrawing(w);
-        ASSERT_EQ(fig.Fig3DN, 1);
+        ASSERT_EQ(fig.Fig3DN(), 1);
         ExpectSegment(0, 1, 2, 3, 4);
 
         TJwsHeaderValues h;
         h.adScale[0] = sc;
         ConvertSymbol(w, h);
-        ASSERT_EQ(fig.Fig3DN, 1);
+        ASSERT_EQ(fig.Fig3DN(), 1);
         ExpectSegment(0, 1, 2, 3, 4);
     }
 }
@@ -676,7 +722,7 @@ TEST_F(WindowsConversion, SymbolsUseTheirOwnGroupZeroScale) {
     h.adScale[0] = 20;
     h.adScale[1] = 7;
     ConvertSymbol(w, h);
-    ASSERT_EQ(fig.Fig3DN, 2 + 12);
+    ASSERT_EQ(fig.Fig3DN(), 2 + 12);
     ExpectSegment(0, 20, 40, 60, 80);
     EXPECT_EQ(At(0).lay, 18);
     EXPECT_EQ(At(0).col, 59);
@@ -691,7 +737,7 @@ TEST_F(WindowsConversion, SymbolLayersAreNeverHidden) {
     w.AddLine(Line(1, 2, 3, 4, Att(2, 15, 15)));
     conv.Settings.CB1 = false;
     ConvertSymbol(w);
-    ASSERT_EQ(fig.Fig3DN, 1);
+    ASSERT_EQ(fig.Fig3DN(), 1);
     EXPECT_EQ(At(0).lay, 255);
 }
 
@@ -704,13 +750,13 @@ TEST_F(WindowsConversion, EachFileStartsAfresh) {
     first.AddLine(Line(0, 0, 1, 1));
     conv.Settings.CB6 = true;
     ConvertDrawing(first);
-    EXPECT_EQ(fig.Fig3DN, 2);
+    EXPECT_EQ(fig.Fig3DN(), 2);
     EXPECT_EQ(fig.FigColKeyN, 266);
 
     TJwwWriter second;
     second.AddLine(Line(5, 5, 6, 6));
     ConvertDrawing(second);
-    ASSERT_EQ(fig.Fig3DN, 1);
+    ASSERT_EQ(fig.Fig3DN(), 1);
     ExpectSegment(0, 5, 5, 6, 6);
     EXPECT_EQ(fig.FigColKeyN, 265);
 }
@@ -749,13 +795,13 @@ TEST_F(WindowsConversion, DamagedSymbolsConvertSafely) {
         ResetAttributesForOtherFile(att);
         jws.SetGAttLayer(att);
         conv.DataTransJWS(jws);
-        EXPECT_LE(fig.Fig3DN, 100000);
+        EXPECT_LE(fig.Fig3DN(), 100000);
     };
     for (size_t n = 0; n <= full.size(); ++n) {
         SCOPED_TRACE(n);
         convert(full.substr(0, n));
     }
-    EXPECT_EQ(fig.Fig3DN, 1 + 12 + 2 + 12 + 7 + 12 + 1);
+    EXPECT_EQ(fig.Fig3DN(), 1 + 12 + 2 + 12 + 7 + 12 + 1);
     for (size_t i = 0; i < full.size(); ++i) {
         for (const int delta : {1, -1, 0x100, 0x1FF}) {
             SCOPED_TRACE(testing::Message() << "byte " << i << " change " << delta);

@@ -10,36 +10,51 @@ void AddLine(TFigList& fig, int lay, int col) {
     fig.Fig3DAdd(lay, col, kFigTypLine, p, 2);
 }
 
-TEST(FigList, CapacityGrowsInStepsOf200AndClearReleasesIt) {
-    TFigList fig;
-    EXPECT_EQ(fig.Fig3D.size(), 0u);
-    for (int i = 0; i < 200; ++i)
-        AddLine(fig, 0, 1);
-    EXPECT_EQ(fig.Fig3DN, 200);
-    EXPECT_EQ(fig.Fig3D.size(), 200u);
-    AddLine(fig, 0, 1);
-    EXPECT_EQ(fig.Fig3D.size(), 400u);
-    EXPECT_TRUE(fig.Fig3D[0].ext);
-    EXPECT_FALSE(fig.Fig3D[201].ext);
-    fig.Fig3DClear();
-    EXPECT_EQ(fig.Fig3DN, 0);
-    EXPECT_EQ(fig.Fig3D.size(), 0u);
-    EXPECT_EQ(fig.Fig3D.capacity(), 0u);
-    AddLine(fig, 0, 1);
-    EXPECT_EQ(fig.Fig3D.size(), 200u);
-}
-
-TEST(FigList, AppendStoresZeroZAndLeavesUnusedPointsZero) {
+// The list keeps planar corners; a reader of the whole entry sees z = 0, unused corners 0 and
+// the layer, key and kind as given, also outside their ranges.
+TEST(FigList, AppendKeepsFlatCornersAndTheGivenLayerKeyAndKind) {
     TFigList fig;
     AddLine(fig, 300, 0);
-    const T3DdataField& f = fig.Fig3D[0];
+    const T3Dpoint q[4] = {{1, 2, 7}, {3, 4, 7}, {5, 6, 7}, {9, 9, 9}};
+    fig.Fig3DAdd(17, 4, kFigTypTri, q, 4);
+    fig.Fig3DAdd(255, kFigColKeyMax, kFigTypSqr, q, 2);
+    ASSERT_EQ(fig.Fig3DN(), 3);
+    const T3DdataField f = fig.Fig3D(0);
+    EXPECT_TRUE(f.ext);
     EXPECT_EQ(f.typ, kFigTypLine);
     EXPECT_EQ(f.lay, 300);
     EXPECT_EQ(f.col, 0);
-    EXPECT_EQ(f.p[0].z, 0.0);
+    EXPECT_EQ(f.p[1].x, 1.0);
     EXPECT_EQ(f.p[1].z, 0.0);
     EXPECT_EQ(f.p[2].x, 0.0);
-    EXPECT_EQ(f.p[3].y, 0.0);
+    const T3DdataField t = fig.Fig3D(1);
+    EXPECT_EQ(t.lay, 17);
+    EXPECT_EQ(t.col, 4);
+    EXPECT_EQ(t.p[2].y, 6.0);
+    EXPECT_EQ(t.p[3].x, 0.0);
+    const T3DdataField s = fig.Fig3D(2);
+    EXPECT_EQ(s.lay, 255);
+    EXPECT_EQ(s.col, kFigColKeyMax);
+    EXPECT_EQ(s.p[1].x, 3.0);
+    EXPECT_EQ(s.p[2].x, 0.0);
+    EXPECT_EQ(s.p[3].y, 0.0);
+    EXPECT_EQ(fig.Corners(fig.Entries()[2])[1].y, 4.0);
+    EXPECT_FALSE(fig.Fig3D(3).ext);
+    fig.Fig3DAdd(-2, 9000, 999, q, 4);
+    EXPECT_EQ(fig.Fig3D(3).lay, -2);
+    EXPECT_EQ(fig.Fig3D(3).col, 9000);
+    EXPECT_EQ(fig.Fig3D(3).typ, 999);
+    EXPECT_EQ(fig.Fig3D(1).lay, 17);
+
+    // Room is a bound: one that cannot be had leaves the list growing as it goes.
+    EXPECT_NO_THROW(fig.Fig3DReserve(size_t{1} << 62, 8));
+    EXPECT_NO_THROW(fig.Fig3DReserve(8, size_t{1} << 33));
+    fig.Fig3DReserve(1000, 2000);
+    AddLine(fig, 1, 1);
+    EXPECT_EQ(fig.Fig3DN(), 5);
+    fig.Fig3DClear();
+    EXPECT_EQ(fig.Fig3DN(), 0);
+    EXPECT_EQ(fig.Entries().capacity(), 0u);
 }
 
 TEST(FigList, EmptyListCountsNothing) {

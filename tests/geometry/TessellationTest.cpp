@@ -21,16 +21,16 @@ class Tessellation : public ::testing::Test {
     TgraAttribute att;
     TConverter conv{fig, att};
 
-    const T3DdataField& At(int i) const { return fig.Fig3D[static_cast<size_t>(i)]; }
+    T3DdataField At(int i) const { return fig.Fig3D(static_cast<size_t>(i)); }
     int Count(int typ) const {
         int n = 0;
-        for (int i = 0; i < fig.Fig3DN; ++i)
+        for (int i = 0; i < fig.Fig3DN(); ++i)
             n += At(i).typ == typ;
         return n;
     }
     // Every stored face turns counter-clockwise (or has no area).
     void ExpectAllCCW() const {
-        for (int i = 0; i < fig.Fig3DN; ++i) {
+        for (int i = 0; i < fig.Fig3DN(); ++i) {
             const T3DdataField& f = At(i);
             if (f.typ == kFigTypLine) continue;
             SCOPED_TRACE(i);
@@ -176,11 +176,11 @@ TEST_F(Tessellation, NegativeSweepCoversTheSameSegmentsReversed) {
 
 TEST_F(Tessellation, ZeroSweepGivesZeroLengthSegmentsAndTheLeastCount) {
     conv.DataTransSubArc1(0, 1, 1, 0, 0, 1, 1, 0, 0.5, 0);
-    EXPECT_EQ(fig.Fig3DN, 12);
+    EXPECT_EQ(fig.Fig3DN(), 12);
     fig.Fig3DClear();
     conv.Settings.ArcSepType = 2;
     conv.DataTransSubArc1(0, 1, 1, 0, 0, 1, 1, 0, 0.5, 0);
-    EXPECT_EQ(fig.Fig3DN, 4);
+    EXPECT_EQ(fig.Fig3DN(), 4);
     ExpectPoint(At(3).p[1], std::cos(0.5), std::sin(0.5));
 }
 
@@ -195,16 +195,16 @@ TEST_F(Tessellation, EllipseTiltAndScale) {
 
 TEST_F(Tessellation, DegreeArcs) {
     conv.DataTransSubArc(0, 1, 1, 0, 0, 1, 1, 0, 30, 30);
-    ASSERT_EQ(fig.Fig3DN, 12);
+    ASSERT_EQ(fig.Fig3DN(), 12);
     ExpectPoint(At(0).p[0], 1, 0);
     fig.Fig3DClear();
     conv.DataTransSubArc(0, 1, 1, 0, 0, 1, 1, 0, 0, 720);
-    EXPECT_EQ(fig.Fig3DN, 12);
+    EXPECT_EQ(fig.Fig3DN(), 12);
     ExpectPoint(At(0).p[0], 1, 0);
     fig.Fig3DClear();
     conv.Settings.ArcSep = 2;
     conv.DataTransSubArc(0, 1, 1, 0, 0, 1, 1, 0, 350, 10);
-    ASSERT_EQ(fig.Fig3DN, 2);
+    ASSERT_EQ(fig.Fig3DN(), 2);
     ExpectPoint(At(0).p[0], std::cos(-10 * kPi / 180), std::sin(-10 * kPi / 180));
     ExpectPoint(At(0).p[1], 1, 0);
     ExpectPoint(At(1).p[1], std::cos(10 * kPi / 180), std::sin(10 * kPi / 180));
@@ -215,18 +215,18 @@ TEST_F(Tessellation, NonFiniteCurvesAreDroppedAndHugeOnesBounded) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     conv.DataTransSubArc(0, 1, 1, 0, 0, 1, 1, 0, 0, 1e300);
     conv.DataTransSubArc(0, 1, 1, 0, 0, 1, 1, 0, 0, inf);
-    const int afterDegrees = fig.Fig3DN;
+    const int afterDegrees = fig.Fig3DN();
     EXPECT_EQ(afterDegrees, 12);
     conv.DataTransSubArc1(0, 1, 1, nan, 0, 1, 1, 0, 0, 1);
     conv.DataTransSubArc2(0, 1, inf, 0, 0, 1, 1, 0, 0, 1);
     conv.DataTransSubArc3(0, 1, 1, 0, 0, 1, 1, 0, 0, nan);
     conv.DataTransSubArc4(0, 1, 1, 0, 0, 1, 1, nan, 0, 1);
     conv.DataTransSubArc5(0, 1, 1, 0, 0, 1, 1, inf, 1, 0, 0, 1);
-    EXPECT_EQ(fig.Fig3DN, afterDegrees);
+    EXPECT_EQ(fig.Fig3DN(), afterDegrees);
     conv.Settings.ArcSepType = 2;
     conv.Settings.ArcSepLen = 0.001;
     conv.DataTransSubArc1(0, 1, 1, 0, 0, 1e300, 1, 0, 0, 1e300);
-    EXPECT_EQ(fig.Fig3DN - afterDegrees, 3600);
+    EXPECT_EQ(fig.Fig3DN() - afterDegrees, 3600);
 }
 
 struct TMarkerCase {
@@ -245,7 +245,7 @@ TEST_F(Tessellation, MarkerShapes) {
         EXPECT_EQ(Count(kFigTypLine), c.lines);
         EXPECT_EQ(Count(kFigTypTri), c.tris);
         ExpectAllCCW();
-        for (int i = 0; i < fig.Fig3DN; ++i) {
+        for (int i = 0; i < fig.Fig3DN(); ++i) {
             for (int p = 0; p < 3; ++p) {
                 EXPECT_LE(std::fabs(At(i).p[p].x), 0.5 + kEps);
                 EXPECT_LE(std::fabs(At(i).p[p].y), 0.5 + kEps);
@@ -281,7 +281,7 @@ TEST_F(Tessellation, MarkerScale) {
     EXPECT_EQ(Count(kFigTypTri), conv.Settings.ArcSep2);
     fig.Fig3DClear();
     conv.DataTransSubTen(0, 1, 1, std::numeric_limits<double>::quiet_NaN(), 0);
-    EXPECT_EQ(fig.Fig3DN, 0);
+    EXPECT_EQ(fig.Fig3DN(), 0);
 }
 
 }  // namespace
