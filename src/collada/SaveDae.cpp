@@ -245,7 +245,11 @@ class TDaeOut {
     int head_ = 0;
     int queued_ = 0;
     bool quit_ = false;
+#ifdef __EMSCRIPTEN__
+    bool alone_ = true;  // the browser build has no threads: write in turn
+#else
     bool alone_ = false;
+#endif
 };
 
 char* PutText(char* o, std::string_view s) {
