@@ -20,6 +20,7 @@
 #include "geometry/FigGroups.h"
 #include "util/Func2.h"
 #include "util/NumText.h"
+#include "util/Prefetch.h"
 
 namespace velmora {
 
@@ -440,15 +441,6 @@ void WriteMaterials(TDaeOut& out, const TFigList& fig, const TFigGroups& layout)
         out.Line("  </material>");
     }
     out.Line("</library_materials>");
-}
-
-// Asks for the cache line at p ahead of its use.
-inline void Prefetch(const void* p) {
-#if defined(__GNUC__) || defined(__clang__)
-    __builtin_prefetch(p);
-#else
-    (void)p;
-#endif
 }
 
 // How far ahead a walk over a group asks for entries, and for the corners of entries it has

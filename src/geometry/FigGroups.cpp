@@ -1,5 +1,7 @@
 #include "geometry/FigGroups.h"
 
+#include "util/Prefetch.h"
+
 namespace velmora {
 
 TFigGroups BuildFigGroups(TFigList& fig) {
@@ -40,12 +42,7 @@ TFigGroups BuildFigGroups(TFigList& fig) {
     // the list: asking for them ahead keeps the walk from waiting on memory at every step.
     constexpr size_t kAhead = 16;
     const auto ahead = [&](const std::vector<uint32_t>& v, size_t k) {
-#if defined(__GNUC__) || defined(__clang__)
-        if (k + kAhead < v.size()) __builtin_prefetch(&entries[v[k + kAhead]]);
-#else
-        (void)v;
-        (void)k;
-#endif
+        if (k + kAhead < v.size()) Prefetch(&entries[v[k + kAhead]]);
     };
     out.order.resize(byKey.size());
     for (size_t k = 0; k < byKey.size(); ++k) {

@@ -14,6 +14,7 @@
 
 #include "geometry/FigGroups.h"
 #include "util/NumText.h"
+#include "util/Prefetch.h"
 
 #ifndef VELMORA_VERSION_TEXT
 #define VELMORA_VERSION_TEXT "0"
@@ -123,15 +124,6 @@ float Finite(double v) {
 
 int CornerCount(int32_t typ) {
     return typ == kFigTypLine ? 2 : typ == kFigTypTri ? 3 : 4;
-}
-
-// Asks for the cache line at p ahead of its use.
-inline void Prefetch(const void* p) {
-#if defined(__GNUC__) || defined(__clang__)
-    __builtin_prefetch(p);
-#else
-    (void)p;
-#endif
 }
 
 // How far ahead the packing walk asks for entries, and for the corners of entries it asked
