@@ -11,6 +11,8 @@
 // is decoded as a whole when it is well formed; otherwise one character at a time, so that an
 // undefined sequence becomes U+FFFD and decoding goes on at its next byte, as iconv does.
 // A lone 0x80 is no character of code page 932, though the browser's decoder passes it through.
+// The bodies are JavaScript, which the C++ formatter would break.
+// clang-format off
 EM_JS(int, DecodeShiftJis, (const char* data, int size), {
     const bytes = HEAPU8.slice(data, data + size);
     const fatal = new TextDecoder('shift_jis', {fatal : true});
@@ -55,6 +57,7 @@ EM_JS(void, CopyDecoded, (char* out), {
     HEAPU8.set(Module.velmoraDecoded, out);
     Module.velmoraDecoded = null;
 });
+// clang-format on
 
 namespace velmora {
 

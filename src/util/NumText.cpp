@@ -247,6 +247,21 @@ std::string FixedText(double v, int precision) {
     return out;
 }
 
+namespace {
+
+// n digits as d.ddd, then the exponent.
+void AppendScientific(std::string& out, const char* d, int n, int e) {
+    out += d[0];
+    if (n > 1) {
+        out += '.';
+        out.append(d + 1, static_cast<size_t>(n - 1));
+    }
+    char ex[8];
+    out.append(ex, PutExponent(ex, e));
+}
+
+}  // namespace
+
 std::string SciText(double v, int precision) {
     if (precision < 0) precision = 0;
     if (!std::isfinite(v)) v = 0;
@@ -259,17 +274,15 @@ std::string SciText(double v, int precision) {
         const int n = RoundDigits(x, precision + 1, t.data());
         e = x.N - 1 + x.Exp + (n > precision + 1 ? 1 : 0);
     }
-    out += t[0];
-    if (precision > 0) {
-        out += '.';
-        out.append(t, 1, static_cast<size_t>(precision));
-    }
-    char ex[8];
-    out.append(ex, PutExponent(ex, e));
+    AppendScientific(out, t.data(), precision + 1, e);
     return out;
 }
 
-std::string ShortestText(double v) {
+namespace {
+
+// The shortest digits that read back as v, written fixed, or in the shorter of the two
+// notations unless forceFixed.
+std::string Shortest(double v, bool forceFixed) {
     if (!std::isfinite(v)) return "0";
     if (v == 0) return std::signbit(v) ? "-0" : "0";
     TExact x;
@@ -279,27 +292,20 @@ std::string ShortestText(double v) {
     const int n = ShortestDigits(v, x, d, e);
     const int sciLen = n + (n > 1 ? 1 : 0) + 2 + (e >= 100 || e <= -100 ? 3 : 2);
     const int fixedLen = e >= 0 ? (n > e + 1 ? n + 1 : e + 1) : n + 1 - e;
-    if (fixedLen <= sciLen) return FixedFromShortest(v, d, n, e);
+    if (fixedLen <= sciLen || forceFixed) return FixedFromShortest(v, d, n, e);
     std::string out = x.Negative ? "-" : "";
-    out += d[0];
-    if (n > 1) {
-        out += '.';
-        out.append(d + 1, static_cast<size_t>(n - 1));
-    }
-    char ex[8];
-    out.append(ex, PutExponent(ex, e));
+    AppendScientific(out, d, n, e);
     return out;
 }
 
+}  // namespace
+
+std::string ShortestText(double v) {
+    return Shortest(v, false);
+}
+
 std::string ShortestFixedText(double v) {
-    if (!std::isfinite(v)) return "0";
-    if (v == 0) return std::signbit(v) ? "-0" : "0";
-    TExact x;
-    ExactOf(v, x);
-    char d[20];
-    int e = 0;
-    const int n = ShortestDigits(v, x, d, e);
-    return FixedFromShortest(v, d, n, e);
+    return Shortest(v, true);
 }
 
 double ParseDecimal(std::string_view s) {
