@@ -5,8 +5,9 @@
 // output rate. A third run in each turn keeps the converter on one processor, so that the last
 // column shows what the second one gains (1-core time / time).
 //
-// Usage: bench_end_to_end [--runs=N] [--sizes=100000,1000000,5000000] [--cli=PATH] [DIR]
-// DIR (default: the temporary folder) holds the drawings and documents while they are measured.
+// Usage: bench_end_to_end [--runs=N] [--sizes=100000,1000000,5000000] [--cli=PATH] [--keep] [DIR]
+// DIR (default: the temporary folder) holds the drawings and documents while they are measured;
+// --keep leaves the drawings there for a profiler.
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/resource.h>
@@ -88,6 +89,7 @@ void DropOutputs(const fs::path& dir) {
 
 int main(int argc, char** argv) {
     int runs = 3;
+    bool keep = false;
     std::vector<int> sizes = {100000, 1000000, 5000000};
     fs::path cli = fs::path(argv[0]).parent_path() / "velmora-cli";
     fs::path dir = fs::temp_directory_path() / "velmora_bench_e2e";
@@ -102,6 +104,8 @@ int main(int argc, char** argv) {
                 const size_t comma = a.find(',', p);
                 p = comma == std::string::npos ? a.size() : comma + 1;
             }
+        } else if (a == "--keep") {
+            keep = true;
         } else if (a.rfind("--cli=", 0) == 0) {
             cli = a.substr(6);
         } else {
@@ -153,7 +157,7 @@ int main(int argc, char** argv) {
         }
         DropOutputs(dir);
         const double inMB = static_cast<double>(fs::file_size(drawing)) / 1e6;
-        fs::remove(drawing);
+        if (!keep) fs::remove(drawing);
         const double outMB = static_cast<double>(outBytes) / 1e6;
         const double v = Median(conv), b = Median(base), one = Median(single);
         std::printf("%-9d %9.1f %10.1f %9.2f %9.2f %6.2fx %10.0f %9.0f %9.2f %6.2fx\n", n, inMB,

@@ -32,11 +32,11 @@ fs::path PathOf(const std::string& utf8) {
     return fs::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
 }
 
-std::FILE* OpenFile(const std::string& utf8, bool write) {
+std::FILE* OpenForReading(const std::string& utf8) {
 #ifdef _WIN32
-    return _wfopen(PathOf(utf8).c_str(), write ? L"wb" : L"rb");
+    return _wfopen(PathOf(utf8).c_str(), L"rb");
 #else
-    return std::fopen(utf8.c_str(), write ? "wb" : "rb");
+    return std::fopen(utf8.c_str(), "rb");
 #endif
 }
 
@@ -335,7 +335,7 @@ bool IsDateTimeChar(char c) {
 TCreatedRead ReadCreated(const std::string& dst, std::string& created) {
     std::error_code ec;
     if (!fs::exists(PathOf(dst), ec)) return TCreatedRead::Absent;
-    std::FILE* f = OpenFile(dst, false);
+    std::FILE* f = OpenForReading(dst);
     if (!f) return TCreatedRead::CannotOpen;
     auto reader = std::make_unique<TLineReader>(f);
     std::string line;
@@ -743,7 +743,7 @@ TSaveResult SaveDaeFile(const std::string& dst, TFigList& fig, double saveScale,
             error = "Cannot open file \"" + dst + "\". " + SystemText(errno);
             return TSaveResult::CannotCreate;
         }
-        std::FILE* f = OpenFile(dst, true);
+        std::FILE* f = OpenForWriting(dst);
         if (!f) {
             error = "Cannot create file \"" + dst + "\". " + SystemText(errno);
             return TSaveResult::CannotCreate;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "geometry/FigGroups.h"
+#include "util/Func2.h"
 #include "util/NumText.h"
 #include "util/Prefetch.h"
 
@@ -28,14 +29,6 @@ namespace fs = std::filesystem;
 
 fs::path PathOf(const std::string& utf8) {
     return fs::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
-}
-
-std::FILE* CreateFile(const std::string& utf8) {
-#ifdef _WIN32
-    return _wfopen(PathOf(utf8).c_str(), L"wb");
-#else
-    return std::fopen(utf8.c_str(), "wb");
-#endif
 }
 
 // A tiny JSON emitter: numbers in their shortest exact text, strings escaped and kept valid UTF-8.
@@ -490,7 +483,7 @@ TSaveResult SaveGlbFile(const std::string& dst, TFigList& fig, double saveScale,
         error = "The drawing is too large for one binary glTF file: \"" + dst + "\".";
         return TSaveResult::Failed;
     }
-    std::FILE* f = CreateFile(dst);
+    std::FILE* f = OpenForWriting(dst);
     if (!f) {
         error = "Cannot create file \"" + dst + "\". " + SystemText(errno);
         return TSaveResult::CannotCreate;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -113,5 +114,8 @@ std::optional<std::string> ReadWholeFile(std::string_view fn);
 // The first n bytes of a regular file (fewer when it is shorter); false when it cannot be
 // opened. File checks test a few header bytes and need not load a drawing of any size.
 bool ReadFilePrefix(std::string_view fn, size_t n, std::string& out);
+// fn opened for binary writing from its start, made when missing and emptied when it holds
+// bytes; nullptr with errno set when it cannot be opened.
+std::FILE* OpenForWriting(std::string_view fn);
 
 }  // namespace velmora

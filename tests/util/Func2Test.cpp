@@ -283,5 +283,21 @@ TEST(Files, FolderAndFileRoutines) {
     EXPECT_FALSE(FileThere(""));
 }
 
+TEST(Files, OpenForWritingStartsEveryFileEmpty) {
+    TScopedTempDir dir;
+    const auto writeOver = [](const std::string& fn, const char* text) {
+        std::FILE* f = OpenForWriting(fn);
+        if (f == nullptr) return false;
+        std::fputs(text, f);
+        return std::fclose(f) == 0;
+    };
+    const std::string made = dir.File("新.dae");
+    ASSERT_TRUE(writeOver(made, "abcdef"));
+    EXPECT_EQ(ReadWholeFile(made), "abcdef");
+    ASSERT_TRUE(writeOver(made, "xy"));  // no tail of the longer text remains
+    EXPECT_EQ(ReadWholeFile(made), "xy");
+    EXPECT_EQ(OpenForWriting(dir.File("無い/a.dae")), nullptr);
+}
+
 }  // namespace
 }  // namespace velmora
