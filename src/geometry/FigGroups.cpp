@@ -1,5 +1,6 @@
 #include "geometry/FigGroups.h"
 
+#include "util/Prefault.h"
 #include "util/Prefetch.h"
 
 namespace velmora {
@@ -29,7 +30,9 @@ TFigGroups BuildFigGroups(TFigList& fig) {
     // Entries keep their counted layer and key already.
     const std::vector<TFigEntry>& entries = fig.Entries();
     std::vector<size_t> layStart(kFigLayerCount + 1, 0);
-    std::vector<uint32_t> byKey(keyStart[kFigColKeyMax + 1]);
+    std::vector<uint32_t> byKey;
+    ReserveHugePages(byKey, keyStart[kFigColKeyMax + 1]);
+    byKey.resize(keyStart[kFigColKeyMax + 1]);
     for (size_t i = 0; i < entries.size(); ++i) {
         const TFigEntry& f = entries[i];
         if (!IsWrittenKind(f.typ)) continue;
@@ -44,6 +47,7 @@ TFigGroups BuildFigGroups(TFigList& fig) {
     const auto ahead = [&](const std::vector<uint32_t>& v, size_t k) {
         if (k + kAhead < v.size()) Prefetch(&entries[v[k + kAhead]]);
     };
+    ReserveHugePages(out.order, byKey.size());
     out.order.resize(byKey.size());
     for (size_t k = 0; k < byKey.size(); ++k) {
         ahead(byKey, k);

@@ -22,8 +22,8 @@ void TFigList::Fig3DReserve(size_t entries, size_t corners) {
     constexpr size_t kMaxCorners = std::numeric_limits<uint32_t>::max();
     if (corners > kMaxCorners - points_.size()) return;
     try {
-        entries_.reserve(entries_.size() + entries);
-        points_.reserve(points_.size() + corners);
+        ReserveHugePages(entries_, entries_.size() + entries);
+        ReserveHugePages(points_, points_.size() + corners);
     } catch (const std::bad_alloc&) {
     } catch (const std::length_error&) {
     }

@@ -11,6 +11,7 @@
 #include "jww/JwwData.h"
 #include "jww/JwwText.h"
 #include "util/Func2.h"
+#include "util/Prefault.h"
 
 namespace velmora {
 
@@ -724,7 +725,7 @@ void TJwwBlockExploder::ReserveForNodes(size_t nodes, size_t defs) {
     if (bytes > static_cast<uint64_t>(std::max<int64_t>(budget_.maxBytes, 0))) return;
     const auto grow = [](auto& arr, uint64_t n) {
         try {
-            arr.reserve(arr.size() + static_cast<size_t>(n));
+            ReserveHugePages(arr, arr.size() + static_cast<size_t>(n));
         } catch (const std::bad_alloc&) {
         } catch (const std::length_error&) {
         }

@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "util/CodePage.h"
+#include "util/Prefault.h"
 
 namespace velmora {
 
@@ -431,7 +432,7 @@ bool TJwwObjectReader::ReadInto(std::vector<T>& arr, int32_t& count,
             std::max<uint64_t>(2 * uint64_t{arr.size()}, foretold + foretold / 8),
             arr.size() + left + 1);
         try {
-            arr.reserve(static_cast<size_t>(room));
+            ReserveHugePages(arr, static_cast<size_t>(room));
         } catch (const std::bad_alloc&) {
         } catch (const std::length_error&) {
         }

@@ -16,6 +16,7 @@
 
 #include "util/CodePage.h"
 #include "util/NumText.h"
+#include "util/Prefault.h"
 
 namespace velmora {
 
@@ -435,6 +436,7 @@ std::optional<std::string> ReadWholeFile(std::string_view fn) {
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
     if (size < 0) return std::nullopt;
+    ReserveHugePages(data, static_cast<size_t>(size));
     data.resize(static_cast<size_t>(size));
     in.seekg(0, std::ios::beg);
     if (!in.read(data.data(), size)) return std::nullopt;

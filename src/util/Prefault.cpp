@@ -10,6 +10,20 @@
 
 namespace velmora {
 
+void AdviseHugePages(const void* data, size_t bytes) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr uintptr_t kHuge = uintptr_t{2} << 20;
+    if (bytes < 2 * kHuge) return;
+    const auto a = reinterpret_cast<uintptr_t>(data);
+    const uintptr_t begin = (a + kHuge - 1) / kHuge * kHuge, end = (a + bytes) / kHuge * kHuge;
+    // A refusal (no such support) costs nothing but the advice.
+    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)bytes;
+#endif
+}
+
 TPrefault::TPrefault(std::initializer_list<TPrefaultRange> ranges) {
 #if defined(__linux__) && defined(MADV_POPULATE_WRITE)
     struct TPages {

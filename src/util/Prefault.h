@@ -6,6 +6,19 @@
 
 namespace velmora {
 
+// Asks the system to back the untouched block [data, data + bytes) with huge pages where it
+// holds whole ones: a first touch then makes 2 MiB resident at once instead of 4 KiB, and walks
+// over the block miss the address cache far less often. Blocks below a few megabytes, and
+// systems without the request, are left as they are.
+void AdviseHugePages(const void* data, size_t bytes);
+
+// v.reserve(n), with the room beyond the elements it holds advised as above.
+template <typename TVector>
+void ReserveHugePages(TVector& v, size_t n) {
+    v.reserve(n);
+    AdviseHugePages(v.data() + v.size(), (v.capacity() - v.size()) * sizeof(*v.data()));
+}
+
 // One stretch of memory that has been reserved and will be written soon.
 struct TPrefaultRange {
     const void* data = nullptr;
