@@ -39,8 +39,10 @@ struct TChild {
 };
 
 // Runs argv to its end, on the first processor it may use when oneCore is set; the peak
-// resident set is the child's own.
+// resident set is the child's own. The documents of earlier runs are on disk first, so that no
+// run pays for writing back another's bytes.
 TChild Spawn(const std::vector<std::string>& argv, bool oneCore = false) {
+    sync();
     std::vector<char*> args;
     for (const std::string& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
