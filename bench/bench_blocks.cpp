@@ -4,8 +4,6 @@
 // geometry.
 //
 // Usage: bench_blocks [--placements=N] [--runs=N]
-#include <sched.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -16,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchCommon.h"
 #include "attr/GraAttribute.h"
 #include "geometry/Converter.h"
 #include "geometry/FigList.h"
@@ -25,27 +24,8 @@
 namespace {
 
 using namespace velmora;
+using namespace velmora::bench;
 using Clock = std::chrono::steady_clock;
-
-void StayOnOneProcessor() {
-    cpu_set_t set;
-    if (sched_getaffinity(0, sizeof set, &set) != 0) return;
-    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
-        if (!CPU_ISSET(cpu, &set)) continue;
-        CPU_ZERO(&set);
-        CPU_SET(cpu, &set);
-        sched_setaffinity(0, sizeof set, &set);
-        return;
-    }
-}
-
-TEntJwwAttr Attr(int i) {
-    TEntJwwAttr a;
-    a.nPenColor = static_cast<uint16_t>(1 + i % 8);
-    a.nPenStyle = 1;
-    a.nLayer = static_cast<uint16_t>(i % 16);
-    return a;
-}
 
 // Corner k of the square the block draws, turned by angle about (x, y).
 void Corner(int k, double x, double y, double angle, double& cx, double& cy) {
@@ -111,11 +91,6 @@ double ReadAndConvert(const std::string& bytes, TgraAttribute& att, int& primiti
     conv.DataTransJWW(d);
     primitives = fig.Fig3DN();
     return std::chrono::duration<double>(Clock::now() - t0).count();
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 }  // namespace

@@ -5,8 +5,6 @@
 // the converter stays above it.
 //
 // Usage: bench_convert [--entities=N] [--runs=N]
-#include <sched.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -15,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchCommon.h"
 #include "attr/GraAttribute.h"
 #include "geometry/Converter.h"
 #include "geometry/FigList.h"
@@ -23,35 +22,11 @@
 namespace {
 
 using namespace velmora;
+using namespace velmora::bench;
 using Clock = std::chrono::steady_clock;
 
 double Seconds(Clock::time_point a, Clock::time_point b) {
     return std::chrono::duration<double>(b - a).count();
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-void StayOnOneProcessor() {
-    cpu_set_t set;
-    if (sched_getaffinity(0, sizeof set, &set) != 0) return;
-    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
-        if (!CPU_ISSET(cpu, &set)) continue;
-        CPU_ZERO(&set);
-        CPU_SET(cpu, &set);
-        sched_setaffinity(0, sizeof set, &set);
-        return;
-    }
-}
-
-TEntJwwAttr Attr(int i) {
-    TEntJwwAttr a;
-    a.nPenColor = static_cast<uint16_t>(1 + i % 8);
-    a.nPenStyle = 1;
-    a.nLayer = static_cast<uint16_t>(i % 16);
-    return a;
 }
 
 void FillLines(TJwwData& d, int n) {

@@ -9,7 +9,6 @@
 // DIR (default: the temporary folder) holds the drawings and documents while they are measured;
 // --keep leaves the drawings there for a profiler.
 #include <fcntl.h>
-#include <sched.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,12 +24,14 @@
 #include <string>
 #include <vector>
 
+#include "BenchCommon.h"
 #include "support/PlanDrawing.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace velmora;
+using bench::Median;
 
 struct TChild {
     double seconds = 0;
@@ -53,16 +54,7 @@ TChild Spawn(const std::vector<std::string>& argv, bool oneCore = false) {
     if (pid == 0) {
         const int devnull = ::open("/dev/null", O_WRONLY);
         if (devnull >= 0) dup2(devnull, STDOUT_FILENO);
-        cpu_set_t set;
-        if (oneCore && sched_getaffinity(0, sizeof set, &set) == 0) {
-            for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
-                if (!CPU_ISSET(cpu, &set)) continue;
-                CPU_ZERO(&set);
-                CPU_SET(cpu, &set);
-                sched_setaffinity(0, sizeof set, &set);
-                break;
-            }
-        }
+        if (oneCore) bench::StayOnOneProcessor();
         execv(args[0], args.data());
         _exit(127);
     }
@@ -73,11 +65,6 @@ TChild Spawn(const std::vector<std::string>& argv, bool oneCore = false) {
     c.peakKiB = ru.ru_maxrss;
     c.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return c;
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 void DropOutputs(const fs::path& dir) {
