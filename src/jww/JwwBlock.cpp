@@ -279,6 +279,9 @@ class TTreeBuilder {
             byNumber_.emplace(ents_.EntBlockDef[i].nNumber, static_cast<int32_t>(i));
 
         const size_t inserts = Usable(ents_.EntBlock, ents_.EntBlockN);
+        // Every placement of the main list is a node; nested ones come on top.
+        ReserveHugePages(
+            tree(), std::min(inserts, static_cast<size_t>(std::max<int64_t>(budget_.maxNodes, 0))));
         for (size_t j = 0; j < inserts; ++j) {
             const TEntJwwBlock& b = ents_.EntBlock[j];
             TEntJwwBlockTree n;
